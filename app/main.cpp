@@ -1,0 +1,14 @@
+#include <GL/glut.h>
+
+#include "app/option_table.h"
+#include "app/startup.h"
+#include "options/option_reader.h"
+
+int main(int argc, char** argv)
+{
+    static OptionReader options(argc, argv);
+    applyOptionTable(options);
+    startUp(options);
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,99 @@
+#include "options/number_text.h"
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+bool isWhiteSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+const char* skipWhiteSpace(const char* p)
+{
+    while (isWhiteSpace(*p))
+        ++p;
+    return p;
+}
+
+const char* skipDigits(const char* p)
+{
+    while (isDigit(*p))
+        ++p;
+    return p;
+}
+
+} // namespace
+
+int parseIntText(const char* text)
+{
+    if (!text)
+        return 0;
+    const char* p = skipWhiteSpace(text);
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-')
+        ++p;
+    // Accumulate as a negative number so INT_MIN itself is representable.
+    long long value = 0;
+    for (; isDigit(*p); ++p) {
+        value = value * 10 - (*p - '0');
+        if (value < INT_MIN)
+            return negative ? INT_MIN : INT_MAX;
+    }
+    if (negative)
+        return static_cast<int>(value);
+    return value < -INT_MAX ? INT_MAX : static_cast<int>(-value);
+}
+
+double parseRealText(const char* text)
+{
+    if (!text)
+        return 0.0;
+    const char* start = skipWhiteSpace(text);
+    const char* p = start;
+    if (*p == '+' || *p == '-')
+        ++p;
+    const char* mantissa = p;
+    p = skipDigits(p);
+    bool haveDigits = p != mantissa;
+    if (*p == '.') {
+        const char* fraction = p + 1;
+        const char* end = skipDigits(fraction);
+        if (haveDigits || end != fraction) {
+            haveDigits = true;
+            p = end;
+        }
+    }
+    if (!haveDigits)
+        return 0.0;
+    if (*p == 'e' || *p == 'E') {
+        const char* q = p + 1;
+        if (*q == '+' || *q == '-')
+            ++q;
+        const char* end = skipDigits(q);
+        if (end != q)
+            p = end;
+    }
+    // strtod on exactly the accepted prefix: it can no longer read hex, inf or nan.
+    // The program never changes the C locale, so the decimal point is the full stop.
+    const std::string number(start, p);
+    return std::strtod(number.c_str(), nullptr);
+}
+
+float narrowToFloat(double value)
+{
+    if (value > FLT_MAX)
+        return HUGE_VALF;
+    if (value < -FLT_MAX)
+        return -HUGE_VALF;
+    return static_cast<float>(value);
+}

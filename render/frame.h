@@ -1,0 +1,4 @@
+#pragma once
+
+// Display callback: composes and presents one frame.
+void display();

@@ -1,0 +1,6 @@
+#pragma once
+
+void idle();
+void keyboard(unsigned char key, int x, int y);
+void mouse(int button, int state, int x, int y);
+void motion(int x, int y);
