@@ -8,7 +8,8 @@
 
 class TextString {
 public:
-    explicit TextString(int n = 0);
+    TextString() : TextString(0) {}
+    explicit TextString(int n);
     TextString(const char* s, int n = -1);  // NOLINT: implicit from literals is intended
     TextString(const TextString& s, int n);
     explicit TextString(char ch);

@@ -1,0 +1,114 @@
+#include "support/x_tools.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "support/process.h"
+
+namespace {
+
+std::string onDisplay(const std::string& display, const std::string& command)
+{
+    return "DISPLAY=" + shellQuote(display) + " " + command + " 2>/dev/null";
+}
+
+void pause(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+} // namespace
+
+std::vector<TopWindow> topLevelWindows(const std::string& display)
+{
+    // Lines look like:  0x200002 "Title": ()  512x512+-1+-1  +-1+-1
+    static const std::regex line(R"re(^\s*(0x[0-9a-fA-F]+) "(.*)": \(.*\)\s+(\d+)x(\d+)[+-])re");
+    std::vector<TopWindow> windows;
+    std::istringstream text(captureCommand(onDisplay(display, "xwininfo -root -children")));
+    std::string row;
+    std::smatch m;
+    while (std::getline(text, row)) {
+        if (std::regex_search(row, m, line))
+            windows.push_back({std::stoul(m[1], nullptr, 16), m[2], std::stoi(m[3]), std::stoi(m[4])});
+    }
+    return windows;
+}
+
+std::optional<TopWindow> waitForWindow(const std::string& display,
+                                       const std::function<bool(const TopWindow&)>& matches,
+                                       int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        for (const auto& w : topLevelWindows(display)) {
+            if (matches(w))
+                return w;
+        }
+        pause(50);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
+}
+
+std::string windowName(const std::string& display, unsigned long id)
+{
+    std::string name = captureCommand(onDisplay(display, "xdotool getwindowname " + std::to_string(id)));
+    if (!name.empty() && name.back() == '\n')
+        name.pop_back();
+    return name;
+}
+
+std::string waitForName(const std::string& display, unsigned long id,
+                        const std::function<bool(const std::string&)>& matches, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::string name;
+    do {
+        name = windowName(display, id);
+        if (matches(name))
+            break;
+        pause(50);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return name;
+}
+
+void sendKey(const std::string& display, unsigned long id, const std::string& keysym)
+{
+    captureCommand(onDisplay(display, "xdotool key --window " + std::to_string(id) + " " +
+                                          shellQuote(keysym)));
+}
+
+void dragLeft(const std::string& display, int fromX, int fromY, int toX, int toY, int moves)
+{
+    // Windows without a requested position sit at (-1, -1) on the screen.
+    auto at = [](int v) { return std::to_string(v - 1); };
+    std::string command = "xdotool mousemove " + at(fromX) + " " + at(fromY) + " mousedown 1";
+    for (int i = 1; i <= moves; ++i) {
+        const int x = fromX + (toX - fromX) * i / moves;
+        const int y = fromY + (toY - fromY) * i / moves;
+        command += " sleep 0.02 mousemove " + at(x) + " " + at(y);
+    }
+    command += " mouseup 1";
+    captureCommand(onDisplay(display, command));
+}
+
+Screenshot screenshot(const std::string& display, unsigned long id)
+{
+    const std::string ppm = captureCommand(
+        onDisplay(display, "import -window " + std::to_string(id) + " -depth 8 ppm:-"));
+    Screenshot shot;
+    std::istringstream header(ppm);
+    std::string magic;
+    int maxval = 0;
+    header >> magic >> shot.width >> shot.height >> maxval;
+    if (magic != "P6" || maxval != 255 || !header)
+        return {};
+    const auto start = static_cast<std::size_t>(header.tellg()) + 1;
+    const auto size = static_cast<std::size_t>(shot.width) * shot.height * 3;
+    if (ppm.size() < start + size)
+        return {};
+    shot.rgb.assign(ppm.begin() + static_cast<long>(start), ppm.begin() + static_cast<long>(start + size));
+    return shot;
+}
