@@ -1,0 +1,50 @@
+#include "render/spin.h"
+
+#include <cmath>
+
+#include "render/frame_state.h"
+
+void takeDragMovement(FrameState& state, float motionSpeed, int windowWidth, int windowHeight)
+{
+    if (!state.dragging || (state.pointerX == state.dragLastX && state.pointerY == state.dragLastY))
+        return;
+    // A window with no extent along an axis gives no spin about it rather than
+    // an infinite one.
+    const auto speedAlong = [motionSpeed](int moved, int extent) {
+        return extent != 0 ? static_cast<float>(moved) * motionSpeed / static_cast<float>(extent) : 0.0f;
+    };
+    state.spinVelocity[0] = speedAlong(state.pointerX - state.dragLastX, windowWidth);
+    state.spinVelocity[1] = speedAlong(state.pointerY - state.dragLastY, windowHeight);
+    state.dragLastX = state.pointerX;
+    state.dragLastY = state.pointerY;
+}
+
+SpinStep spinStep(const float velocity[2], int steps, float measuredFps)
+{
+    SpinStep step{velocity[0], velocity[1]};
+    if (steps != 0) {
+        step.x /= static_cast<float>(steps);
+        step.y /= static_cast<float>(steps);
+    }
+    if (measuredFps != 0.0f) {
+        const float scale = 20.0f / measuredFps;
+        step.x *= scale;
+        step.y *= scale;
+    }
+    return step;
+}
+
+SpinRotation spinRotation(SpinStep step)
+{
+    if (step.x == 0.0f && step.y == 0.0f)
+        return {};
+    const float length = std::hypot(step.x, step.y);
+    // A horizontal drag turns the object about the vertical axis and a
+    // vertical one about the horizontal axis.
+    return {length, step.y / length, step.x / length, 0.0f};
+}
+
+bool advancesOrientation(int steps, int index, int multiPass)
+{
+    return (steps == 0 && !multiPass) || (steps != 0 && index == 1) || (multiPass && index < 2);
+}

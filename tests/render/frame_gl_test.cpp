@@ -1,0 +1,353 @@
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <iostream>
+
+#include "render/frame.h"
+#include "render_gl_fixture.h"
+
+namespace {
+
+using Matrix = std::array<float, 16>;
+
+Matrix orientation()
+{
+    Matrix m;
+    std::memcpy(m.data(), frameState.objectOrientation, sizeof frameState.objectOrientation);
+    return m;
+}
+
+void setOrientation(const Matrix& m)
+{
+    std::memcpy(frameState.objectOrientation, m.data(), sizeof frameState.objectOrientation);
+}
+
+// Column-major matrix times (x, y, z, 0).
+std::array<float, 3> turn(const Matrix& m, std::array<float, 3> v)
+{
+    return {m[0] * v[0] + m[4] * v[1] + m[8] * v[2], m[1] * v[0] + m[5] * v[1] + m[9] * v[2],
+            m[2] * v[0] + m[6] * v[1] + m[10] * v[2]};
+}
+
+// Inverse of a rotation: its transpose.
+std::array<float, 3> unturn(const Matrix& m, std::array<float, 3> v)
+{
+    return {m[0] * v[0] + m[1] * v[1] + m[2] * v[2], m[4] * v[0] + m[5] * v[1] + m[6] * v[2],
+            m[8] * v[0] + m[9] * v[1] + m[10] * v[2]};
+}
+
+int differingPixels(const Image& a, const Image& b)
+{
+    int count = 0;
+    for (std::size_t i = 0; i < a.rgb.size(); i += 3)
+        count += !std::equal(&a.rgb[i], &a.rgb[i] + 3, &b.rgb[i]);
+    return count;
+}
+
+class Averaging : public RenderGl, public ::testing::WithParamInterface<int> {};
+
+// A blurred frame of n sub-frames against the n sub-images drawn one by one at
+// the same orientations: the colour buffer must hold their plain mean.
+TEST_P(Averaging, ComposedFrameIsTheMeanOfItsSubFrames)
+{
+    const int n = GetParam();
+    settings.motionSteps = n;
+    frameState.measuredFps = 20.0f;  // spin scale 1
+    const float velocity[2] = {40.0f, 25.0f};
+    const Matrix start = orientation();
+
+    frameState.spinVelocity[0] = velocity[0];
+    frameState.spinVelocity[1] = velocity[1];
+    frameState.blurSteps = n;
+    composeFrame();
+    const Image composed = read();
+    expectFrameEndState();
+    const Matrix afterBlur = orientation();
+
+    // One opaque single-pass frame per sub-frame, each one step further on.
+    setOrientation(start);
+    frameState.blurSteps = 0;
+    frameState.multiPass = 0;
+    frameState.spinVelocity[0] = velocity[0] / static_cast<float>(n);
+    frameState.spinVelocity[1] = velocity[1] / static_cast<float>(n);
+    std::vector<double> sum(composed.rgb.size(), 0.0);
+    std::vector<Image> subImages;
+    for (int k = 1; k <= n; ++k) {
+        composeFrame();
+        subImages.push_back(read());
+        for (std::size_t i = 0; i < sum.size(); ++i)
+            sum[i] += subImages.back().rgb[i];
+    }
+    const Matrix afterSubFrames = orientation();
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(afterBlur[i], afterSubFrames[i], 1e-5f) << "a blurred frame takes n steps; element " << i;
+
+    // The sub-images must really differ, or the mean proves nothing.
+    EXPECT_GT(differingPixels(subImages.front(), subImages.back()), 2000);
+    EXPECT_GT(differingPixels(composed, subImages.back()), 2000);
+
+    double worst = 0.0;
+    double total = 0.0;
+    for (std::size_t i = 0; i < sum.size(); ++i) {
+        const double error = std::abs(composed.rgb[i] - sum[i] / n);
+        worst = std::max(worst, error);
+        total += error;
+    }
+    // Each blend rounds to 8 bits, and so does its weight 1/i as an alpha: at
+    // most one unit per sub-frame i, of which the share i/n survives to the end.
+    double bound = 0.0;
+    for (int i = 2; i <= n; ++i)
+        bound += static_cast<double>(i) / n;
+    std::cout << "n = " << n << ": worst error " << worst << " (bound " << bound << "), mean error "
+              << total / static_cast<double>(sum.size()) << " (8-bit units)\n";
+    RecordProperty("worstError", std::to_string(worst));
+    EXPECT_LE(worst, std::max(bound, 0.5));
+
+    // The same running average done in 8 bits, each product rounded: the
+    // driver must match it to one unit everywhere.
+    auto product = [](int x, int y) { return (x * y * 2 + 255) / 510; };
+    int worstModelled = 0;
+    for (std::size_t i = 0; i < sum.size(); ++i) {
+        int c = subImages[0].rgb[i];
+        for (int k = 2; k <= n; ++k) {
+            const int alpha = (510 / k + 1) / 2;
+            c = std::min(255, product(c, 255 - alpha) + product(subImages[k - 1].rgb[i], alpha));
+        }
+        worstModelled = std::max(worstModelled, std::abs(composed.rgb[i] - c));
+    }
+    EXPECT_LE(worstModelled, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(SubFrames, Averaging, ::testing::Values(2, 8, 16));
+
+class Frame : public RenderGl {};
+
+// Clear colour (0, 0.4, 1) in 8 bits.
+constexpr int kClear[3] = {0, 102, 255};
+
+TEST_F(Frame, SkyOutsideTheObjectFadesExceptInSinglePass)
+{
+    settings.texturing = 0;
+    settings.showSky = 1;
+    settings.motionSteps = 8;
+    compileFlatSky(1.0f, 0.5f, 0.0f);
+    const int sky[3] = {255, 128, 0};
+    auto faded = [&](int c) { return (sky[c] + 7 * kClear[c]) / 8; };
+
+    frameState.blurSteps = 8;
+    composeFrame();
+    expectFrameEndState();
+    Image image = read();
+    EXPECT_TRUE(nearColour(image.at(2, 2), faded(0), faded(1), faded(2), 3))
+        << int(image.at(2, 2)[0]) << " " << int(image.at(2, 2)[1]) << " " << int(image.at(2, 2)[2]);
+
+    frameState.blurSteps = 0;
+    frameState.multiPass = 1;
+    composeFrame();
+    expectFrameEndState();
+    image = read();
+    EXPECT_TRUE(nearColour(image.at(kSize - 3, kSize - 3), faded(0), faded(1), faded(2), 3));
+
+    frameState.multiPass = 0;
+    composeFrame();
+    expectFrameEndState();
+    image = read();
+    EXPECT_TRUE(nearColour(image.at(2, 2), sky[0], sky[1], sky[2], 1));
+
+    // Without the object only the sky is drawn, at full strength, in any mode.
+    settings.showObject = 0;
+    frameState.multiPass = 1;
+    composeFrame();
+    expectFrameEndState();
+    image = read();
+    EXPECT_TRUE(nearColour(image.at(kSize / 2, kSize / 2), sky[0], sky[1], sky[2], 1));
+}
+
+// Repeated passes draw the object opaque at one orientation: it stays exactly
+// as a single pass draws it, while the background around it fades.
+TEST_F(Frame, RepeatedPassesKeepTheObjectSharp)
+{
+    settings.showSky = 1;
+    compileFlatSky(1.0f, 0.5f, 0.0f);
+    frameState.spinVelocity[0] = 30.0f;
+    frameState.measuredFps = 20.0f;
+    const Matrix start = orientation();
+
+    // The background alone (the sky is textured here), to tell object pixels from it.
+    frameState.multiPass = 0;
+    settings.showObject = 0;
+    composeFrame();
+    const Image background = read();
+    settings.showObject = 1;
+
+    composeFrame();
+    const Image single = read();
+    const Matrix afterSingle = orientation();
+
+    setOrientation(start);
+    frameState.multiPass = 1;
+    composeFrame();
+    const Image repeated = read();
+    expectFrameEndState();
+    for (int i = 0; i < 16; ++i)
+        EXPECT_FLOAT_EQ(orientation()[i], afterSingle[i]) << "one step per frame; element " << i;
+
+    int objectPixels = 0;
+    int mismatches = 0;
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            if (std::equal(single.at(x, y), single.at(x, y) + 3, background.at(x, y)))
+                continue;
+            ++objectPixels;
+            mismatches += !std::equal(single.at(x, y), single.at(x, y) + 3, repeated.at(x, y));
+        }
+    }
+    EXPECT_GT(objectPixels, 3000);
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_FALSE(nearColour(repeated.at(2, 2), background.at(2, 2)[0], background.at(2, 2)[1],
+                            background.at(2, 2)[2], 10));
+}
+
+// Two frames without a drag are the same picture; a spin turns the object.
+TEST_F(Frame, OnlySpinMovesTheObject)
+{
+    composeFrame();
+    const Image first = read();
+    composeFrame();
+    EXPECT_TRUE(first == read());
+
+    frameState.spinVelocity[0] = 10.0f;
+    composeFrame();
+    EXPECT_GT(differingPixels(first, read()), 500);
+}
+
+TEST_F(Frame, DragTurnsTheNearSideWithThePointer)
+{
+    frameState.measuredFps = 20.0f;
+    // 16 pixels of a 256-pixel window at speed 160: 10 degrees.
+    const float degrees = 10.0f;
+    const float radians = degrees * static_cast<float>(M_PI) / 180.0f;
+    frameState.dragging = true;
+    frameState.dragLastX = frameState.pointerX = 100;
+    frameState.dragLastY = frameState.pointerY = 100;
+
+    const Matrix before = orientation();
+    const auto nearSide = unturn(before, {0.0f, 0.0f, 1.0f});
+    frameState.pointerX = 116;
+    glPushMatrix();
+    glLoadIdentity();
+    applyOrientation(0, true);
+    Matrix applied;
+    glGetFloatv(GL_MODELVIEW_MATRIX, applied.data());
+    glPopMatrix();
+    const Matrix afterRight = orientation();
+    for (int i = 0; i < 16; ++i)
+        EXPECT_FLOAT_EQ(applied[i], afterRight[i]) << "the new orientation is multiplied in; element " << i;
+    const auto movedRight = turn(afterRight, nearSide);
+    EXPECT_NEAR(movedRight[0], std::sin(radians), 1e-5f);
+    EXPECT_NEAR(movedRight[1], 0.0f, 1e-5f);
+    EXPECT_NEAR(movedRight[2], std::cos(radians), 1e-5f);
+
+    // Downward on screen is -y for the eye.
+    const auto nearNow = unturn(afterRight, {0.0f, 0.0f, 1.0f});
+    frameState.pointerX = frameState.dragLastX;
+    frameState.pointerY = frameState.dragLastY + 16;
+    glPushMatrix();
+    applyOrientation(0, true);
+    glPopMatrix();
+    const auto movedDown = turn(orientation(), nearNow);
+    EXPECT_NEAR(movedDown[0], 0.0f, 1e-5f);
+    EXPECT_NEAR(movedDown[1], -std::sin(radians), 1e-5f);
+    EXPECT_NEAR(movedDown[2], std::cos(radians), 1e-5f);
+
+    // Without advance the orientation is only applied.
+    const Matrix kept = orientation();
+    glPushMatrix();
+    applyOrientation(0, false);
+    glPopMatrix();
+    EXPECT_EQ(orientation(), kept);
+}
+
+TEST_F(Frame, DisplayCountsFramesAndTurnsTheTexture)
+{
+    settings.showObject = 0;
+    settings.autoRotate = 1;
+    display();
+    display();
+    EXPECT_EQ(frameState.framesSinceSample, 2);
+    expectFrameEndState();
+
+    Matrix texture;
+    glGetFloatv(GL_TEXTURE_MATRIX, texture.data());
+    // The image turns about its centre by one degree a frame.
+    auto apply = [&](float s, float t) {
+        return std::array<float, 2>{texture[0] * s + texture[4] * t + texture[12],
+                                    texture[1] * s + texture[5] * t + texture[13]};
+    };
+    const auto centre = apply(0.5f, 0.5f);
+    EXPECT_NEAR(centre[0], 0.5f, 1e-6f);
+    EXPECT_NEAR(centre[1], 0.5f, 1e-6f);
+    const auto edge = apply(1.0f, 0.5f);
+    const float twoDegrees = 2.0f * static_cast<float>(M_PI) / 180.0f;
+    EXPECT_NEAR(edge[0], 0.5f + 0.5f * std::cos(twoDegrees), 1e-6f);
+    EXPECT_NEAR(edge[1], 0.5f + 0.5f * std::sin(twoDegrees), 1e-6f);
+
+    settings.autoRotate = 0;
+    display();
+    Matrix unchanged;
+    glGetFloatv(GL_TEXTURE_MATRIX, unchanged.data());
+    EXPECT_EQ(unchanged, texture);
+    EXPECT_EQ(frameState.framesSinceSample, 3);
+}
+
+// Text pixels and shadow pixels of the overlay in the top left corner.
+struct OverlayPixels {
+    int text = 0;
+    int shadow = 0;
+    int elsewhere = 0;
+};
+
+OverlayPixels overlayPixels(const Image& image)
+{
+    OverlayPixels found;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const bool text = nearColour(image.at(x, y), 204, 204, 153, 1);
+            const bool shadow = nearColour(image.at(x, y), 128, 128, 77, 1);
+            const bool topLeft = y >= image.height - 24 && x >= 10;
+            found.text += text && topLeft;
+            found.shadow += shadow && topLeft;
+            found.elsewhere += (text || shadow) && !topLeft;
+        }
+    }
+    return found;
+}
+
+TEST_F(Frame, OverlayIsCompiledAfterASampleAndReplayedOtherwise)
+{
+    settings.showRates = 1;
+    frameState.rateText = "  59.94 FPS    72.887 kTPS";
+    frameState.framesSinceSample = 0;
+    composeFrame();
+    expectFrameEndState();
+    const Image compiled = read();
+    const OverlayPixels pixels = overlayPixels(compiled);
+    EXPECT_GT(pixels.text, 100);
+    EXPECT_GT(pixels.shadow, 20);
+    EXPECT_EQ(pixels.elsewhere, 0);
+
+    // Between samples the list is replayed: a new text is not seen yet.
+    frameState.rateText = "  1.00 FPS";
+    frameState.framesSinceSample = 1;
+    composeFrame();
+    EXPECT_TRUE(read() == compiled);
+
+    frameState.framesSinceSample = 0;
+    composeFrame();
+    const Image recompiled = read();
+    EXPECT_FALSE(recompiled == compiled);
+    EXPECT_LT(overlayPixels(recompiled).text, pixels.text);
+}
+
+} // namespace
