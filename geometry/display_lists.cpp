@@ -1,6 +1,78 @@
 #include "geometry/display_lists.h"
 
-// Placeholder until the scene geometry lands: no lists yet.
+#include "app/settings.h"
+#include "geometry/goblet.h"
+#include "geometry/sky.h"
+#include "geometry/teapot.h"
+#include "platform/fatal_error.h"
+#include "render/frame_state.h"
+
+namespace {
+
+constexpr float gobletSize = 4.8f;
+constexpr double teapotSize = 4.0;
+constexpr float skyRadius = 1000.0f;
+constexpr float quadHalfSide = 8.0f;
+
+// The flat square, turned back by the object's initial -60 degree tilt so that
+// it starts facing the eye, covering the environment image exactly once.
+void drawTexturedQuad()
+{
+    glRotatef(60.0f, 1.0f, 0.0f, 0.0f);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glBegin(GL_POLYGON);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-quadHalfSide, -quadHalfSide, 0.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(quadHalfSide, -quadHalfSide, 0.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(quadHalfSide, quadHalfSide, 0.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(-quadHalfSide, quadHalfSide, 0.0f);
+    glEnd();
+}
+
+} // namespace
+
+GLuint allocateListName(GLuint& field)
+{
+    field = glGenLists(1);
+    if (field == 0)
+        reportFatalError("qlxtest error", "Can't allocate Display Lists", "Can't allocate Display Lists.");
+    return field;
+}
+
+void buildObjectList()
+{
+    glNewList(allocateListName(frameState.objectList), GL_COMPILE);
+    switch (settings.sceneKind) {
+    case SceneKind::Goblet:
+        buildGoblet(settings.divisions, gobletSize, settings.texturing != 0);
+        frameState.objectTriangles = gobletTriangles(settings.divisions);
+        break;
+    case SceneKind::TexturedQuad:
+        // Without texturing the quad scene shows no object at all.
+        if (settings.texturing)
+            drawTexturedQuad();
+        break;
+    case SceneKind::Teapot:
+        drawTeapot(settings.divisions, teapotSize);
+        break;
+    }
+    glEndList();
+}
+
+void buildSkyList()
+{
+    glNewList(allocateListName(frameState.skyList), GL_COMPILE);
+    buildSky(settings.skyUDivisions, settings.skyVDivisions, skyRadius);
+    glEndList();
+}
+
 void buildDisplayLists()
 {
+    buildObjectList();
+    buildSkyList();
+    allocateListName(frameState.overlayList);
 }

@@ -1,10 +1,136 @@
 #include "image/environment_texture.h"
 
-#include "options/option_reader.h"
+#include <GL/glu.h>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 
-// Placeholder until the image support lands: takes its option so the toolkit
-// never sees it, and loads nothing.
+#include "app/settings.h"
+#include "options/option_reader.h"
+#include "platform/fatal_error.h"
+#include "platform/path.h"
+
+GLuint environmentTexture = 0;
+
+namespace {
+
+struct CloseFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, CloseFile>;
+
+FileHandle openForReading(const TextString& path)
+{
+    return FileHandle(std::fopen(path.data(), "rb"));
+}
+
+[[noreturn]] void reportOpenFailure(const TextString& fileName)
+{
+    const TextString text = TextString("Can't open file ") + fileName + ".";
+    reportFatalError("Loading Image Error", text.data(), text.data());
+}
+
+[[noreturn]] void reportFormatFailure(const TextString& path)
+{
+    const TextString text = path + " is not ppm format.";
+    reportFatalError("Image Format Error", text.data(), text.data());
+}
+
+[[noreturn]] void reportMipmapFailure(GLint code)
+{
+    const GLubyte* described = gluErrorString(static_cast<GLenum>(code));
+    const TextString text = described ? reinterpret_cast<const char*>(described) : "unknown GLU error";
+    const TextString line = TextString("GLU Error: ") + text;
+    reportFatalError("GLU Error", text.data(), line.data());
+}
+
+} // namespace
+
+TextString imageDirectoryPrefix(TextString directory)
+{
+    directory.trimRight();
+    if (directory.charAt(directory.length()) != directorySeparator)
+        directory.append(directorySeparator);
+    return directory;
+}
+
+PnmImagePtr loadEnvironmentImage(const TextString& fileName, TextString directoryVariable)
+{
+    // The path actually read, for the format message: the bare name when the
+    // file opened directly.
+    TextString path = fileName;
+    FileHandle file = openForReading(path);
+    if (!file) {
+        // The variable names one directory; it is looked at only now.
+        const char* directory = std::getenv(directoryVariable.data());
+        if (!directory)
+            reportOpenFailure(fileName);
+        path = imageDirectoryPrefix(directory) + fileName;
+        file = openForReading(path);
+        if (!file)
+            reportOpenFailure(fileName);
+    }
+
+    PnmImagePtr image(readPnmImage(file.get()));
+    file.reset();
+    if (!image)
+        reportFormatFailure(path);
+    return image;
+}
+
+void uploadEnvironmentImage(const PnmImage& image)
+{
+    glPixelTransferi(GL_MAP_COLOR, GL_FALSE);
+    if (settings.textureFilter == GL_LINEAR_MIPMAP_LINEAR) {
+        const GLint result = gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.width, image.height, GL_RGB,
+                                               GL_UNSIGNED_BYTE, image.pixels.get());
+        if (result != 0)
+            reportMipmapFailure(result);
+    } else {
+        // Level 0 only, at the image's own size; the GL's verdict is not asked.
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     image.pixels.get());
+    }
+}
+
+GLint magnificationFilterFor(GLint minificationFilter)
+{
+    switch (minificationFilter) {
+    case GL_NEAREST_MIPMAP_NEAREST:
+    case GL_NEAREST_MIPMAP_LINEAR:
+        return GL_NEAREST;
+    case GL_LINEAR_MIPMAP_NEAREST:
+    case GL_LINEAR_MIPMAP_LINEAR:
+        return GL_LINEAR;
+    default:
+        return minificationFilter;
+    }
+}
+
+void applyTextureFilter(GLint filter)
+{
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magnificationFilterFor(filter));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+}
+
 void setUpEnvironmentTexture(OptionReader& options)
 {
-    options.getString("-envfile", "sky.ppm", 2);
+    glGenTextures(1, &environmentTexture);
+    glBindTexture(GL_TEXTURE_2D, environmentTexture);
+    // Decoded rows are packed at 3 bytes a pixel with no padding.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+
+    const TextString fileName = options.getString("-envfile", "sky.ppm", 2);
+    // Loaded and uploaded even without texturing: a key can switch it on later.
+    uploadEnvironmentImage(*loadEnvironmentImage(fileName, "QLX_TEST_IMAGE_PATH"));
+
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    if (settings.texturing)
+        glEnable(GL_TEXTURE_2D);
+    // Generation is only configured here; each frame switches it on and off.
+    glTexGenf(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glTexGenf(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    applyTextureFilter(settings.textureFilter);
 }

@@ -1,6 +1,34 @@
 #pragma once
+// The one texture of the program: the environment image, found, decoded and
+// uploaded once at start-up, with the texture state that stays for the run.
+
+#include <GL/gl.h>
+
+#include "image/pnm_reader.h"
+#include "options/text_string.h"
 
 class OptionReader;
 
+// Generated and bound at start-up; never rebound or deleted.
+extern GLuint environmentTexture;
+
 // Finds, decodes and uploads the environment image and fixes the texture state.
 void setUpEnvironmentTexture(OptionReader& options);
+
+// Opens fileName as given, else in the directory named by the environment
+// variable directoryVariable. Never null: every failure is fatal.
+PnmImagePtr loadEnvironmentImage(const TextString& fileName, TextString directoryVariable);
+
+// Defines the bound texture's image: a mipmap chain for the trilinear filter,
+// level 0 alone otherwise. A mipmap failure is fatal.
+void uploadEnvironmentImage(const PnmImage& image);
+
+// Magnification follows the first half of the minification filter's name.
+void applyTextureFilter(GLint filter);
+
+// The magnification filter that goes with a minification filter.
+GLint magnificationFilterFor(GLint minificationFilter);
+
+// A directory variable's value made ready to have a file name appended:
+// trailing whitespace dropped, a separator appended unless one ends it.
+TextString imageDirectoryPrefix(TextString directory);
