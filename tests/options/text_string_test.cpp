@@ -43,7 +43,8 @@ TEST(TextString, CopiesAreIndependentValues)
     EXPECT_EQ(str(b), "left!");
     a = b;
     EXPECT_EQ(str(a), "left!");
-    a = a;  // self-assignment leaves it unchanged
+    TextString& alias = a;
+    a = alias;  // self-assignment leaves it unchanged
     EXPECT_EQ(str(a), "left!");
     a.assign(a);
     EXPECT_EQ(str(a), "left!");

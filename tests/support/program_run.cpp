@@ -29,7 +29,10 @@ ProgramRun::ProgramRun(const std::string& display, const std::vector<std::string
 
 std::optional<TopWindow> ProgramRun::waitWindow(int timeoutMs)
 {
-    return waitForWindow(display_, [](const TopWindow&) { return true; }, timeoutMs);
+    auto window = waitForWindow(display_, [](const TopWindow&) { return true; }, timeoutMs);
+    if (window && !waitViewable(display_, window->id, timeoutMs))
+        return std::nullopt;
+    return window;
 }
 
 std::string defaultImageDirectory()

@@ -52,6 +52,18 @@ std::optional<TopWindow> waitForWindow(const std::string& display,
     return std::nullopt;
 }
 
+bool waitViewable(const std::string& display, unsigned long id, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        const std::string info = captureCommand(onDisplay(display, "xwininfo -id " + std::to_string(id)));
+        if (info.find("IsViewable") != std::string::npos)
+            return true;
+        pause(50);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
 std::string windowName(const std::string& display, unsigned long id)
 {
     std::string name = captureCommand(onDisplay(display, "xdotool getwindowname " + std::to_string(id)));

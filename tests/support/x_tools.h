@@ -31,6 +31,8 @@ std::vector<TopWindow> topLevelWindows(const std::string& display);
 std::optional<TopWindow> waitForWindow(const std::string& display,
                                        const std::function<bool(const TopWindow&)>& matches,
                                        int timeoutMs = 15000);
+// Polls until the window is mapped and viewable, so that input sent to it arrives.
+bool waitViewable(const std::string& display, unsigned long id, int timeoutMs = 15000);
 std::string windowName(const std::string& display, unsigned long id);
 // Polls the window's name until it satisfies the predicate; returns the last name read.
 std::string waitForName(const std::string& display, unsigned long id,
