@@ -2,10 +2,13 @@
 
 #include "app/option_table.h"
 #include "app/startup.h"
+#include "app/usage.h"
 #include "options/option_reader.h"
 
 int main(int argc, char** argv)
 {
+    if (answerInformationRequest(argc, argv))
+        return 0;
     static OptionReader options(argc, argv);
     applyOptionTable(options);
     startUp(options);

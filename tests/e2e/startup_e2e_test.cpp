@@ -69,3 +69,21 @@ TEST_F(Startup, ToolkitOptionsBeforeTheTableOnesReachTheToolkit)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Startup, HelpAndVersionAnswerWithoutAWindow)
+{
+    for (const char* request : {"--help", "--version"}) {
+        ProgramRun run(display.name(), {"-w", "300", request});
+        EXPECT_EQ(run.process().waitExit(10000), 0) << request;
+        const std::string out = run.process().standardOutput();
+        EXPECT_NE(out.find(std::string(request) == "--help" ? "-MAXTRIANGLES [-MAX]" : "qlxtest "),
+                  std::string::npos)
+            << out;
+        EXPECT_TRUE(run.process().standardError().empty()) << run.process().standardError();
+        EXPECT_TRUE(topLevelWindows(display.name()).empty()) << request;
+    }
+}
+
+} // namespace
