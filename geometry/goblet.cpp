@@ -1,6 +1,9 @@
 #include "geometry/goblet.h"
 
 #include <GL/gl.h>
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 
 const std::array<ProfilePoint, gobletProfilePoints> gobletProfile = {{
     {0.0f, 0.0f},    {4.0f, 0.2f},    {8.0f, 1.5f},    {10.5f, 3.2f},   {13.0f, 5.8f},
@@ -44,8 +47,11 @@ RevolvedMesh makeGobletMesh(int divisions, float size)
 
 int gobletTriangles(int divisions)
 {
-    // Divisions are bounded by the mesh size long before this could overflow.
-    return divisions < 3 ? 0 : trianglesPerDivision * divisions;
+    if (divisions < 3)
+        return 0;
+    // Saturates rather than overflows; such a goblet is refused before it is built.
+    const std::int64_t triangles = std::int64_t{trianglesPerDivision} * divisions;
+    return static_cast<int>(std::min<std::int64_t>(triangles, std::numeric_limits<int>::max()));
 }
 
 void buildGoblet(int divisions, float size, bool emitNormals)

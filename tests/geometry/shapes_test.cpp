@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 #include <set>
 #include <vector>
 
@@ -50,6 +51,7 @@ TEST(Goblet, TrianglesAreCountedOnlyWhenSomethingIsDrawn)
     EXPECT_EQ(gobletTriangles(2), 0);
     EXPECT_EQ(gobletTriangles(0), 0);
     EXPECT_EQ(gobletTriangles(-7), 0);
+    EXPECT_EQ(gobletTriangles(std::numeric_limits<int>::max()), std::numeric_limits<int>::max());
 }
 
 TEST(Goblet, DefaultMeshHasPolesExtentAndUpDownPoleNormals)
