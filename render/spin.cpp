@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "geometry/vec3.h"
 #include "render/frame_state.h"
 
 void takeDragMovement(FrameState& state, float motionSpeed, int windowWidth, int windowHeight)
@@ -38,10 +39,11 @@ SpinRotation spinRotation(SpinStep step)
 {
     if (step.x == 0.0f && step.y == 0.0f)
         return {};
-    const float length = std::hypot(step.x, step.y);
     // A horizontal drag turns the object about the vertical axis and a
     // vertical one about the horizontal axis.
-    return {length, step.y / length, step.x / length, 0.0f};
+    Vec3 axis{step.y, step.x, 0.0f};
+    normalize(axis);
+    return {std::hypot(step.x, step.y), axis.x, axis.y, axis.z};
 }
 
 bool advancesOrientation(int steps, int index, int multiPass)

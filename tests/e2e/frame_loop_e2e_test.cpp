@@ -1,0 +1,307 @@
+#include <chrono>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <optional>
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "support/program_run.h"
+#include "support/virtual_display.h"
+
+namespace {
+
+const std::string kTitle = "Super sampled Motion-Blur";
+// Clear colour (0, 0.4, 1) in 8 bits.
+constexpr int kClear[3] = {0, 102, 255};
+
+struct Rates {
+    std::string fpsField;
+    std::string ktpsField;
+    double fps = 0.0;
+    double ktps = 0.0;
+    std::string rest;
+};
+
+// "%7.2f FPS %9.3f kTPS <title>", or one of the two figures alone.
+std::optional<Rates> parseRates(const std::string& name)
+{
+    static const std::regex both(R"(^( *\d+\.\d\d) FPS ( *\d+\.\d\d\d) kTPS(.*)$)");
+    static const std::regex framesOnly(R"(^( *\d+\.\d\d) FPS(.*)$)");
+    static const std::regex trianglesOnly(R"(^( *\d+\.\d\d\d) kTPS(.*)$)");
+    std::smatch m;
+    Rates rates;
+    if (std::regex_match(name, m, both)) {
+        rates.fpsField = m[1];
+        rates.ktpsField = m[2];
+        rates.rest = m[3];
+    } else if (std::regex_match(name, m, framesOnly)) {
+        rates.fpsField = m[1];
+        rates.rest = m[2];
+    } else if (std::regex_match(name, m, trianglesOnly)) {
+        rates.ktpsField = m[1];
+        rates.rest = m[2];
+    } else {
+        return std::nullopt;
+    }
+    rates.fps = rates.fpsField.empty() ? 0.0 : std::atof(rates.fpsField.c_str());
+    rates.ktps = rates.ktpsField.empty() ? 0.0 : std::atof(rates.ktpsField.c_str());
+    return rates;
+}
+
+// Both figures come from one sample, so their ratio is exact up to the
+// printed precision.
+bool hasRatio(const Rates& rates, double ratio)
+{
+    return rates.fps > 1.0 && std::abs(rates.ktps - ratio * rates.fps) <= 0.0006 + ratio * 0.005;
+}
+
+void pause(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool near(const std::uint8_t* pixel, int r, int g, int b, int tolerance)
+{
+    return std::abs(pixel[0] - r) <= tolerance && std::abs(pixel[1] - g) <= tolerance &&
+           std::abs(pixel[2] - b) <= tolerance;
+}
+
+struct OverlayPixels {
+    int text = 0;
+    int shadow = 0;
+};
+
+// Text (0.8, 0.8, 0.6) and shadow (0.5, 0.5, 0.3) pixels in the top left corner.
+OverlayPixels overlayPixels(const Screenshot& shot)
+{
+    OverlayPixels found;
+    for (int y = 0; y < std::min(30, shot.height); ++y) {
+        for (int x = 0; x < shot.width / 2 + 40 && x < shot.width; ++x) {
+            found.text += near(shot.pixel(x, y), 204, 204, 153, 2);
+            found.shadow += near(shot.pixel(x, y), 128, 128, 77, 2);
+        }
+    }
+    return found;
+}
+
+int whitePixels(const Screenshot& shot)
+{
+    int count = 0;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            count += near(shot.pixel(x, y), 255, 255, 255, 0);
+    return count;
+}
+
+class FrameLoop : public ::testing::Test {
+protected:
+    VirtualDisplay display;
+    std::optional<ProgramRun> run;
+    TopWindow window;
+
+    // Starts the program and waits until its title shows a measured rate.
+    void start(const std::vector<std::string>& args)
+    {
+        run.emplace(display.name(), args);
+        const auto found = run->waitWindow();
+        ASSERT_TRUE(found.has_value()) << run->process().standardError();
+        window = *found;
+        const std::string name = waitTitle([](const Rates& r) { return r.fps > 1.0 || r.ktps > 1.0; });
+        ASSERT_TRUE(parseRates(name).has_value()) << name;
+    }
+
+    std::string waitTitle(const std::function<bool(const Rates&)>& matches, int timeoutMs = 15000)
+    {
+        return waitForName(
+            display.name(), window.id,
+            [&](const std::string& name) {
+                const auto rates = parseRates(name);
+                return rates && matches(*rates);
+            },
+            timeoutMs);
+    }
+
+    void key(const std::string& keysym) { sendKey(display.name(), window.id, keysym); }
+
+    Screenshot shot() { return screenshot(display.name(), window.id); }
+
+    // Escape ends the program with status 0 from whatever mode it is in.
+    void quitWithEscape()
+    {
+        key("Escape");
+        EXPECT_EQ(run->process().waitExit(10000), 0) << run->process().standardError();
+    }
+};
+
+TEST_F(FrameLoop, GobletTitleAndTriangleRateWithAndWithoutBlur)
+{
+    start({});
+    // 1216 triangles a draw; with blur off one draw counts.
+    std::string name = waitTitle([](const Rates& r) { return hasRatio(r, 1.216); });
+    auto rates = parseRates(name);
+    ASSERT_TRUE(rates && hasRatio(*rates, 1.216)) << name;
+    EXPECT_EQ(rates->fpsField.size(), 7u) << name;
+    EXPECT_EQ(rates->ktpsField.size(), 9u) << name;
+    EXPECT_EQ(rates->rest, " " + kTitle);
+    std::cout << "default start: " << name << "\n";
+
+    // Eight blurred sub-frames draw the object 15 times.
+    key("m");
+    name = waitTitle([](const Rates& r) { return hasRatio(r, 18.24); });
+    rates = parseRates(name);
+    ASSERT_TRUE(rates && hasRatio(*rates, 18.24)) << name;
+    EXPECT_EQ(rates->rest, " " + kTitle);
+    std::cout << "after m: " << name << "\n";
+
+    key("M");
+    name = waitTitle([](const Rates& r) { return hasRatio(r, 1.216); });
+    EXPECT_TRUE(hasRatio(*parseRates(name), 1.216)) << name;
+    key("m");
+    quitWithEscape();
+}
+
+TEST_F(FrameLoop, TeapotAndSquareShowTheFrameRateOnly)
+{
+    for (const char* scene : {"-TEAPOT", "-TEXTURE"}) {
+        start({scene, "-title", "Scene"});
+        const std::string name = waitTitle([](const Rates& r) { return r.fps > 1.0; });
+        const auto rates = parseRates(name);
+        ASSERT_TRUE(rates.has_value()) << name;
+        EXPECT_EQ(rates->fpsField.size(), 7u) << name;
+        EXPECT_TRUE(rates->ktpsField.empty()) << name;
+        EXPECT_EQ(rates->rest, " Scene") << name;
+        quitWithEscape();
+    }
+}
+
+TEST_F(FrameLoop, MaxTrianglesShowsTheTriangleRateAlone)
+{
+    start({"-MAXTRIANGLES"});
+    EXPECT_EQ(window.width, 128);
+    EXPECT_EQ(window.height, 128);
+    const std::string name = waitTitle([](const Rates& r) { return r.ktps > 1.0; });
+    const auto rates = parseRates(name);
+    ASSERT_TRUE(rates.has_value()) << name;
+    EXPECT_TRUE(rates->fpsField.empty()) << name;
+    EXPECT_EQ(rates->ktpsField.size(), 9u) << name;
+    EXPECT_EQ(rates->rest, "") << name;
+    std::cout << "-MAXTRIANGLES: " << name << "\n";
+    quitWithEscape();
+}
+
+TEST_F(FrameLoop, OverlayFromTheOption)
+{
+    start({"-FPS"});
+    pause(1200);  // a frame after the next sample draws the text
+    const OverlayPixels pixels = overlayPixels(shot());
+    EXPECT_GT(pixels.text, 100);
+    EXPECT_GT(pixels.shadow, 20);
+    quitWithEscape();
+}
+
+TEST_F(FrameLoop, OverlayKeyShowsAndHidesTheText)
+{
+    start({});
+    pause(300);
+    OverlayPixels pixels = overlayPixels(shot());
+    EXPECT_EQ(pixels.text, 0);
+    EXPECT_EQ(pixels.shadow, 0);
+
+    key("f");
+    pause(1200);
+    pixels = overlayPixels(shot());
+    EXPECT_GT(pixels.text, 100);
+    EXPECT_GT(pixels.shadow, 20);
+
+    key("F");
+    pause(300);
+    pixels = overlayPixels(shot());
+    EXPECT_EQ(pixels.text, 0);
+    key("f");
+    quitWithEscape();
+}
+
+// With the sky behind the object, repeated passes fade it to an eighth over
+// the clear colour; a single pass ("n") shows it at full strength.
+TEST_F(FrameLoop, RepeatedPassesKeyChangesHowTheSkyIsDrawn)
+{
+    start({"-sphere", "1"});
+    pause(300);
+    const Screenshot repeated = shot();
+    key("n");
+    waitTitle([](const Rates& r) { return hasRatio(r, 1.216); });
+    pause(300);
+    const Screenshot single = shot();
+    ASSERT_EQ(repeated.width, single.width);
+    ASSERT_GT(single.width, 100);
+
+    const int w = single.width;
+    const int h = single.height;
+    int skyPixelsThatDiffer = 0;
+    for (auto [x, y] : {std::pair{8, 8}, std::pair{w - 8, 8}, std::pair{8, h - 8}, std::pair{w - 8, h - 8},
+                        std::pair{w / 2, 8}}) {
+        const std::uint8_t* full = single.pixel(x, y);
+        const std::uint8_t* faded = repeated.pixel(x, y);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(faded[c], (full[c] + 7.0 * kClear[c]) / 8.0, 3.0) << x << "," << y << " channel " << c;
+        skyPixelsThatDiffer += !near(full, kClear[0], kClear[1], kClear[2], 20);
+    }
+    EXPECT_GT(skyPixelsThatDiffer, 0) << "the sky must differ from the clear colour somewhere";
+
+    key("N");
+    pause(300);
+    const Screenshot again = shot();
+    EXPECT_TRUE(near(again.pixel(8, 8), repeated.pixel(8, 8)[0], repeated.pixel(8, 8)[1], repeated.pixel(8, 8)[2], 1));
+    quitWithEscape();
+}
+
+// Without texturing the goblet is flat white; "t" switches it off and on.
+TEST_F(FrameLoop, TexturingKeySwitchesTheEnvironmentOffAndOn)
+{
+    start({});
+    pause(300);
+    const int textured = whitePixels(shot());
+    key("t");
+    pause(500);
+    const int plain = whitePixels(shot());
+    EXPECT_GT(plain, 10000);
+    EXPECT_LT(textured * 4, plain);
+    key("T");
+    pause(500);
+    EXPECT_LT(whitePixels(shot()) * 4, plain);
+    quitWithEscape();
+}
+
+TEST_F(FrameLoop, DragSetsTheObjectSpinningAndItKeepsSpinning)
+{
+    start({});
+    const Screenshot still = shot();
+    pause(300);
+    EXPECT_EQ(shot().rgb, still.rgb) << "without a drag the picture stays";
+
+    dragLeft(display.name(), 256, 256, 330, 280);
+    pause(300);
+    const Screenshot first = shot();
+    pause(300);
+    const Screenshot second = shot();
+    EXPECT_NE(first.rgb, still.rgb);
+    EXPECT_NE(second.rgb, first.rgb) << "the spin goes on after the release";
+    key("m");
+    quitWithEscape();
+}
+
+TEST_F(FrameLoop, SingleBufferedWindowShowsTheFrames)
+{
+    start({"-SINGLE"});
+    pause(300);
+    const Screenshot picture = shot();
+    int objectPixels = 0;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            objectPixels += !near(picture.pixel(x, y), kClear[0], kClear[1], kClear[2], 0);
+    EXPECT_GT(objectPixels, 10000);
+    quitWithEscape();
+}
+
+} // namespace
