@@ -136,7 +136,7 @@ protected:
 
 TEST_F(FrameLoop, GobletTitleAndTriangleRateWithAndWithoutBlur)
 {
-    start({});
+    ASSERT_NO_FATAL_FAILURE(start({}));
     // 1216 triangles a draw; with blur off one draw counts.
     std::string name = waitTitle([](const Rates& r) { return hasRatio(r, 1.216); });
     auto rates = parseRates(name);
@@ -164,7 +164,7 @@ TEST_F(FrameLoop, GobletTitleAndTriangleRateWithAndWithoutBlur)
 TEST_F(FrameLoop, TeapotAndSquareShowTheFrameRateOnly)
 {
     for (const char* scene : {"-TEAPOT", "-TEXTURE"}) {
-        start({scene, "-title", "Scene"});
+        ASSERT_NO_FATAL_FAILURE(start({scene, "-title", "Scene"}));
         const std::string name = waitTitle([](const Rates& r) { return r.fps > 1.0; });
         const auto rates = parseRates(name);
         ASSERT_TRUE(rates.has_value()) << name;
@@ -177,7 +177,7 @@ TEST_F(FrameLoop, TeapotAndSquareShowTheFrameRateOnly)
 
 TEST_F(FrameLoop, MaxTrianglesShowsTheTriangleRateAlone)
 {
-    start({"-MAXTRIANGLES"});
+    ASSERT_NO_FATAL_FAILURE(start({"-MAXTRIANGLES"}));
     EXPECT_EQ(window.width, 128);
     EXPECT_EQ(window.height, 128);
     const std::string name = waitTitle([](const Rates& r) { return r.ktps > 1.0; });
@@ -192,7 +192,7 @@ TEST_F(FrameLoop, MaxTrianglesShowsTheTriangleRateAlone)
 
 TEST_F(FrameLoop, OverlayFromTheOption)
 {
-    start({"-FPS"});
+    ASSERT_NO_FATAL_FAILURE(start({"-FPS"}));
     pause(1200);  // a frame after the next sample draws the text
     const OverlayPixels pixels = overlayPixels(shot());
     EXPECT_GT(pixels.text, 100);
@@ -202,7 +202,7 @@ TEST_F(FrameLoop, OverlayFromTheOption)
 
 TEST_F(FrameLoop, OverlayKeyShowsAndHidesTheText)
 {
-    start({});
+    ASSERT_NO_FATAL_FAILURE(start({}));
     pause(300);
     OverlayPixels pixels = overlayPixels(shot());
     EXPECT_EQ(pixels.text, 0);
@@ -226,7 +226,7 @@ TEST_F(FrameLoop, OverlayKeyShowsAndHidesTheText)
 // the clear colour; a single pass ("n") shows it at full strength.
 TEST_F(FrameLoop, RepeatedPassesKeyChangesHowTheSkyIsDrawn)
 {
-    start({"-sphere", "1"});
+    ASSERT_NO_FATAL_FAILURE(start({"-sphere", "1"}));
     pause(300);
     const Screenshot repeated = shot();
     key("n");
@@ -259,7 +259,7 @@ TEST_F(FrameLoop, RepeatedPassesKeyChangesHowTheSkyIsDrawn)
 // Without texturing the goblet is flat white; "t" switches it off and on.
 TEST_F(FrameLoop, TexturingKeySwitchesTheEnvironmentOffAndOn)
 {
-    start({});
+    ASSERT_NO_FATAL_FAILURE(start({}));
     pause(300);
     const int textured = whitePixels(shot());
     key("t");
@@ -275,7 +275,7 @@ TEST_F(FrameLoop, TexturingKeySwitchesTheEnvironmentOffAndOn)
 
 TEST_F(FrameLoop, DragSetsTheObjectSpinningAndItKeepsSpinning)
 {
-    start({});
+    ASSERT_NO_FATAL_FAILURE(start({}));
     const Screenshot still = shot();
     pause(300);
     EXPECT_EQ(shot().rgb, still.rgb) << "without a drag the picture stays";
@@ -293,7 +293,7 @@ TEST_F(FrameLoop, DragSetsTheObjectSpinningAndItKeepsSpinning)
 
 TEST_F(FrameLoop, SingleBufferedWindowShowsTheFrames)
 {
-    start({"-SINGLE"});
+    ASSERT_NO_FATAL_FAILURE(start({"-SINGLE"}));
     pause(300);
     const Screenshot picture = shot();
     int objectPixels = 0;
