@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "render/frame_state.h"
 #include "render/rate_meter.h"
+#include "render/screen_space.h"
 #include "render/spin.h"
 
 namespace {
@@ -154,12 +155,7 @@ void drawObjectDepth()
 
 void drawFadeQuad(int index)
 {
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
+    beginScreenSpace();
     const float* clear = frameState.clearColor;
     glColor4f(clear[0], clear[1], clear[2], 1.0f / static_cast<float>(index));
     glBegin(GL_QUADS);
@@ -168,9 +164,7 @@ void drawFadeQuad(int index)
     glVertex3f(1.0f, 1.0f, kFadeDepth);
     glVertex3f(-1.0f, 1.0f, kFadeDepth);
     glEnd();
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    endScreenSpace();
 }
 
 void applyOrientation(int steps, bool advance)

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "platform/clock.h"
 #include "render/frame_state.h"
+#include "render/screen_space.h"
 
 RateFormat rateFormatFor(int maxTriangles, SceneKind sceneKind)
 {
@@ -99,12 +100,7 @@ void buildOverlay()
         glDisable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
 
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
+    beginScreenSpace();
 
     // The shadow sits one pixel to the right of the text.
     const float onePixel = settings.windowWidth > 0 ? 2.0f / static_cast<float>(settings.windowWidth) : 0.0f;
@@ -115,8 +111,6 @@ void buildOverlay()
     drawText(frameState.rateText, frameState.overlayX, frameState.overlayY, frameState.overlayZ,
              GLUT_BITMAP_9_BY_15);
 
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    endScreenSpace();
     glPopAttrib();
 }
