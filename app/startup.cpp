@@ -1,18 +1,52 @@
 #include "app/startup.h"
 
 #include <GL/glut.h>
+#include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "app/settings.h"
 #include "geometry/display_lists.h"
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
+#include "platform/fatal_error.h"
 #include "render/frame.h"
 #include "render/input.h"
 #include "render/rate_meter.h"
 #include "render/render_state.h"
 
 TextString windowTitle;
+
+namespace {
+
+// The toolkit hands window sizes to X in 16 bits (65536 arrives as 0, an X
+// error, and 100000 as 34464), and Mesa's software path copies every frame
+// through one X image whose byte count is an int. 16384 is also the largest
+// viewport common GL drivers draw.
+constexpr int maxWindowSide = 16384;
+
+// Every frame draws motionSteps passes, blurred or repeated. Beyond this a
+// single frame takes minutes even on fast hardware and the program would
+// never get round to a key; an 8-bit colour buffer shows no sub-frame past
+// the 510th anyway.
+constexpr int maxMotionSteps = 65536;
+
+void checkMotionSteps(int steps)
+{
+    if (steps <= maxMotionSteps)
+        return;
+    const std::string text = "Too many motion steps: " + std::to_string(steps) + ", at most " +
+                             std::to_string(maxMotionSteps) + " are allowed";
+    const std::string line = text + ".";
+    reportFatalError("qlxtest error", text.c_str(), line.c_str());
+}
+
+} // namespace
+
+int windowSideRequest(int side)
+{
+    return std::min(side, maxWindowSide);
+}
 
 unsigned displayMode(int bufferMode)
 {
@@ -26,7 +60,8 @@ int createWindow(OptionReader& options)
     int toolkitArgc = options.count();
     glutInit(&toolkitArgc, options.argv());
     glutInitDisplayMode(displayMode(settings.bufferMode));
-    glutInitWindowSize(settings.windowWidth, settings.windowHeight);
+    // Sizes of 0 or less are the toolkit's to replace with its default.
+    glutInitWindowSize(windowSideRequest(settings.windowWidth), windowSideRequest(settings.windowHeight));
     windowTitle = options.getString("-title", "Super sampled Motion-Blur", 2);
     glutCreateWindow(windowTitle.data());
     return 0;
@@ -45,6 +80,7 @@ void registerCallbacks()
 
 int startUp(OptionReader& options)
 {
+    checkMotionSteps(settings.motionSteps);
     createWindow(options);
     registerCallbacks();
     setUpEnvironmentTexture(options);

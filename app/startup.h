@@ -12,6 +12,10 @@ extern TextString windowTitle;
 // (GLUT_DOUBLE or GLUT_SINGLE).
 unsigned displayMode(int bufferMode);
 
+// The window size asked of the toolkit for a requested side: capped at the
+// largest side the window system and the GL driver handle.
+int windowSideRequest(int side);
+
 int startUp(OptionReader& options);
 int createWindow(OptionReader& options);
 void registerCallbacks();

@@ -1,8 +1,31 @@
 #include "geometry/teapot.h"
 
 #include <GL/gl.h>
+#include <string>
+
+#include "geometry/revolved_mesh.h"
+#include "platform/fatal_error.h"
 
 namespace {
+
+// The GL evaluates all 32 surfaces of grid x grid quads on every draw, so a
+// grid whose quads outnumber the cells of the largest revolved mesh would make
+// every frame take minutes (and near the int range never end). No scene costs
+// more per draw than the largest goblet.
+constexpr int maxTeapotGrid = 362;
+static_assert(32LL * maxTeapotGrid * maxTeapotGrid <= maxMeshCells &&
+                  32LL * (maxTeapotGrid + 1) * (maxTeapotGrid + 1) > maxMeshCells,
+              "the teapot's grid bound follows the mesh bound");
+
+void checkTeapotGrid(int grid)
+{
+    if (grid <= maxTeapotGrid)
+        return;
+    const std::string text = "Too many divisions for the teapot: " + std::to_string(grid) + ", at most " +
+                             std::to_string(maxTeapotGrid) + " are allowed";
+    const std::string line = text + ".";
+    reportFatalError("qlxtest error", text.c_str(), line.c_str());
+}
 
 // Builds one grid: point numbers taken with the columns as stored or reversed,
 // each point's x and y multiplied by the given signs.
@@ -45,6 +68,7 @@ std::array<TeapotControlGrid, 32> teapotControlGrids()
 
 void drawTeapot(int grid, double size)
 {
+    checkTeapotGrid(grid);
     glEnable(GL_AUTO_NORMAL);
     glEnable(GL_MAP2_VERTEX_3);
     // Applied last call first: lower the pot to span z -1.5 to 1.65, scale it,

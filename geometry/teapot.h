@@ -24,4 +24,5 @@ std::array<TeapotControlGrid, 32> teapotControlGrids();
 // Emits the teapot into whatever the GL is compiling: grid x grid quads per
 // surface, standing upright along +y, spout along +x, twice the data's size
 // for size 4. Leaves auto-normals, the vertex map and the transformation on.
+// A grid above 362 (more quads than the largest mesh has cells) is a fatal error.
 void drawTeapot(int grid, double size);

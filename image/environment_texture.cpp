@@ -3,9 +3,12 @@
 #include <GL/glu.h>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 #include "app/settings.h"
+#include "image/mipmap_input.h"
 #include "options/option_reader.h"
 #include "platform/fatal_error.h"
 #include "platform/path.h"
@@ -19,9 +22,20 @@ struct CloseFile {
 };
 using FileHandle = std::unique_ptr<std::FILE, CloseFile>;
 
+// Opened without waiting, then read with waiting as usual: a plain open of a
+// FIFO that no one writes to never returns. Such a FIFO now reads as empty.
 FileHandle openForReading(const TextString& path)
 {
-    return FileHandle(std::fopen(path.data(), "rb"));
+    const int fd = ::open(path.data(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    const int flags = ::fcntl(fd, F_GETFL);
+    std::FILE* file = nullptr;
+    if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
+        file = ::fdopen(fd, "rb");
+    if (!file)
+        ::close(fd);
+    return FileHandle(file);
 }
 
 [[noreturn]] void reportOpenFailure(const TextString& fileName)
@@ -82,8 +96,21 @@ void uploadEnvironmentImage(const PnmImage& image)
 {
     glPixelTransferi(GL_MAP_COLOR, GL_FALSE);
     if (settings.textureFilter == GL_LINEAR_MIPMAP_LINEAR) {
-        const GLint result = gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.width, image.height, GL_RGB,
-                                               GL_UNSIGNED_BYTE, image.pixels.get());
+        // Images GLU would get wrong are refused or have their rows rescaled
+        // first, as mipmap_input.h explains.
+        if (!mipmapsFitGlu(image.width, image.height))
+            reportMipmapFailure(GLU_OUT_OF_MEMORY);
+        GLint maxSide = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+        const int width = rowRescaleWidth(image.width, image.height, maxSide);
+        std::unique_ptr<std::uint8_t[]> rows;
+        if (width) {
+            rows = rowsRescaled(image.pixels.get(), image.width, image.height, width);
+            if (!rows)
+                reportMipmapFailure(GLU_OUT_OF_MEMORY);
+        }
+        const GLint result = gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width ? width : image.width, image.height,
+                                               GL_RGB, GL_UNSIGNED_BYTE, rows ? rows.get() : image.pixels.get());
         if (result != 0)
             reportMipmapFailure(result);
     } else {

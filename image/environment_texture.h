@@ -20,7 +20,8 @@ void setUpEnvironmentTexture(OptionReader& options);
 PnmImagePtr loadEnvironmentImage(const TextString& fileName, TextString directoryVariable);
 
 // Defines the bound texture's image: a mipmap chain for the trilinear filter,
-// level 0 alone otherwise. A mipmap failure is fatal.
+// level 0 alone otherwise. A mipmap failure is fatal; an image too large for
+// GLU is reported as GLU running out of memory.
 void uploadEnvironmentImage(const PnmImage& image);
 
 // Magnification follows the first half of the minification filter's name.

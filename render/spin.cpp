@@ -43,7 +43,12 @@ SpinRotation spinRotation(SpinStep step)
     // vertical one about the horizontal axis.
     Vec3 axis{step.y, step.x, 0.0f};
     normalize(axis);
-    return {std::hypot(step.x, step.y), axis.x, axis.y, axis.z};
+    const float angle = std::hypot(step.x, step.y);
+    // An infinite speed (from "-mspeed" beyond the float range) would turn the
+    // orientation into NaN and lose the object for good: it is no rotation.
+    if (!std::isfinite(angle) || !std::isfinite(axis.x) || !std::isfinite(axis.y))
+        return {};
+    return {angle, axis.x, axis.y, axis.z};
 }
 
 bool advancesOrientation(int steps, int index, int multiPass)

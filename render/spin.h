@@ -28,7 +28,8 @@ void takeDragMovement(FrameState& state, float motionSpeed, int windowWidth, int
 SpinStep spinStep(const float velocity[2], int steps, float measuredFps);
 
 // The step as a rotation about the eye axis at right angles to the drag, so
-// the near side of the object follows the pointer.
+// the near side of the object follows the pointer. A step that is not finite,
+// or too large for its angle to be, is no rotation.
 SpinRotation spinRotation(SpinStep step);
 
 // Whether the colour pass `index` of a frame with `steps` blur steps advances
