@@ -9,20 +9,32 @@ std::vector<std::string> commandLine(const std::vector<std::string>& args)
     return argv;
 }
 
-std::vector<std::pair<std::string, std::string>> withDisplay(
-    const std::string& display, std::vector<std::pair<std::string, std::string>> env)
-{
-    env.insert(env.begin(), {"DISPLAY", display});
-    return env;
-}
-
 } // namespace
+
+// The sanitizer settings matter only to a sanitized program: leaks of the GL
+// driver and X libraries are suppressed by name, and memory that cannot be
+// had comes back as null, as it does without the sanitizer.
+std::vector<std::pair<std::string, std::string>> programEnvironment(
+    const std::string& display, const std::vector<std::pair<std::string, std::string>>& env)
+{
+    std::vector<std::pair<std::string, std::string>> all{
+        {"DISPLAY", display},
+        {"ASAN_OPTIONS", "detect_leaks=1:allocator_may_return_null=1"},
+        {"LSAN_OPTIONS", std::string("suppressions=") + QLXTEST_LSAN_SUPPRESSIONS + ":print_suppressions=0"},
+        {"UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1"},
+#ifdef QLXTEST_SANITIZER_PRELOAD
+        {"LD_PRELOAD", QLXTEST_SANITIZER_PRELOAD},
+#endif
+    };
+    all.insert(all.end(), env.begin(), env.end());
+    return all;
+}
 
 ProgramRun::ProgramRun(const std::string& display, const std::vector<std::string>& args,
                        std::vector<std::pair<std::string, std::string>> env,
                        const std::string& workingDirectory)
     : display_(display),
-      process_(commandLine(args), withDisplay(display, std::move(env)),
+      process_(commandLine(args), programEnvironment(display, env),
                workingDirectory.empty() ? defaultImageDirectory() : workingDirectory)
 {
 }

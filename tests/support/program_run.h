@@ -24,5 +24,11 @@ private:
     ChildProcess process_;
 };
 
+// The environment a run of the program gets: DISPLAY, the sanitizer settings
+// (and, in sanitized builds, the library that keeps the GL driver nameable in
+// leak reports), then env, whose entries win.
+std::vector<std::pair<std::string, std::string>> programEnvironment(
+    const std::string& display, const std::vector<std::pair<std::string, std::string>>& env);
+
 // Directory holding the default environment image, for runs that need one.
 std::string defaultImageDirectory();
