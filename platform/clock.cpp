@@ -3,11 +3,20 @@
 #include <cstdint>
 #include <ctime>
 
-int millisecondClock()
+namespace {
+
+std::uint64_t monotonicMilliseconds()
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                    static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-    return static_cast<int>(static_cast<std::uint32_t>(ms));
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+}
+
+const std::uint64_t processStart = monotonicMilliseconds();
+
+} // namespace
+
+int millisecondClock()
+{
+    return static_cast<int>(static_cast<std::uint32_t>(monotonicMilliseconds() - processStart));
 }

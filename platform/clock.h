@@ -1,5 +1,7 @@
 #pragma once
 
-// Milliseconds of a monotonic clock. Only differences between two readings and
+// Milliseconds of a monotonic clock, counted from the start of the process, so
+// that the rate meter's first sample (which measures from 0) covers the run so
+// far rather than the machine's uptime. Only differences between readings and
 // their signed comparison mean anything; the value wraps like a 32-bit counter.
 int millisecondClock();
