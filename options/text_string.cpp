@@ -127,6 +127,9 @@ TextString& TextString::substring(int start, int n)
 
 TextString& TextString::keepRight(int n)
 {
+    // Settled before the arithmetic: length_ - n + 1 overflows for n near INT_MIN.
+    if (n <= 0)
+        return *this = TextString();
     n = std::min(n, length_);
     return substring(length_ - n + 1, n);
 }
