@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/process.h"
+#include "support/program_run.h"
 #include "support/virtual_display.h"
 #include "support/x_tools.h"
 
@@ -69,7 +70,7 @@ TEST(Install, InstalledProgramStartsFromItsDesktopEntryAnywhere)
     EXPECT_EQ(argv.back(), (prefix / "bin/qlxtest").string());
 
     VirtualDisplay display;
-    ChildProcess program(argv, {{"DISPLAY", display.name()}}, "/");
+    ChildProcess program(argv, programEnvironment(display.name(), {}), "/");
     const auto window = waitForWindow(display.name(), [](const TopWindow&) { return true; });
     ASSERT_TRUE(window.has_value()) << program.standardError();
     EXPECT_TRUE(waitViewable(display.name(), window->id));

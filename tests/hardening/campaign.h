@@ -24,12 +24,12 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 // Clear colour (0, 0.4, 1) in 8 bits.
 inline constexpr std::uint8_t clearColour[3] = {0, 102, 255};
 
-// Some cases take seconds for a frame (or a sanitized start-up); none may take
-// longer than these.
+// Some cases take seconds a frame, more in a sanitized build on a busy
+// machine; none may take longer than these.
 struct Patience {
-    int windowMs = 60000;  // until the window or the box appears
-    int framesMs = 60000;  // until the title shows a measured rate
-    int exitMs = 60000;    // from Escape, or the box's OK, to the exit
+    int windowMs = 120000;  // until the window or the box appears
+    int framesMs = 120000;  // until the title shows a measured rate
+    int exitMs = 120000;    // from Escape, or the box's OK, to the exit
 };
 
 class Campaign : public ::testing::Test {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <pwd.h>
 #include <string>
@@ -197,11 +196,10 @@ INSTANTIATE_TEST_SUITE_P(Formats, MaxvalExtremes, ::testing::ValuesIn(maxvalCase
 
 // 1 GiB of comment lines (one every MiB, their bodies left as holes, so the
 // file takes a few MiB of disk), then a 1 x 1 image: the reader goes through
-// all of it and the image is shown. The file goes with the directory.
+// all of it (in about 3 s) and the image is shown. The file goes with the
+// directory.
 TEST_F(ImageExtremes, GigabyteOfCommentLinesBeforeTheImageIsReadThrough)
 {
-    if (!std::getenv("QLX_TEST_HUGE_FILES"))
-        GTEST_SKIP() << "set QLX_TEST_HUGE_FILES=1 to read a 1 GiB file";
     const std::string path = files.file("comments.ppm");
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);
@@ -215,6 +213,8 @@ TEST_F(ImageExtremes, GigabyteOfCommentLinesBeforeTheImageIsReadThrough)
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     ASSERT_GT(info.st_size, off_t{1} << 30);
+    if (info.st_blocks * 512 > (off_t{64} << 20))
+        GTEST_SKIP() << "the file system here stores holes: a 1 GiB file would take 1 GiB of disk";
     expectSquareShows("comments.ppm", orange);
 }
 
