@@ -237,6 +237,12 @@ void step(FuzzInput& in, std::array<Slot, slotCount>& slots)
         break;
     }
     }
+    // An unmodelled slot's model just follows its string, so that it cannot
+    // outgrow it.
+    for (Slot* slot : {&a, &b}) {
+        if (!slot->modelled)
+            slot->model = contents(slot->string);
+    }
     a.check();
     b.check();
 }

@@ -81,6 +81,8 @@ const Case divisionCases[] = {
     {"TeapotDivide0", {"-TEAPOT", "-divide", "0"}, Picture::Nothing},
     {"TeapotDivideMinus5", {"-TEAPOT", "-divide", "-5"}, Picture::Nothing},
     {"TeapotDivide1", {"-TEAPOT", "-divide", "1"}},
+    {"TeapotDivide363", {"-TEAPOT", "-divide", "363"}, Picture::Object,
+     "Too many divisions for the teapot: 363, at most 362 are allowed."},
     {"TeapotDivide100000", {"-TEAPOT", "-divide", "100000"}, Picture::Object,
      "Too many divisions for the teapot: 100000, at most 362 are allowed."},
     {"TeapotDivideIntMax", {"-TEAPOT", "-divide", intMax}, Picture::Object,
