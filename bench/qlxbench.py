@@ -391,20 +391,27 @@ def startup(command, server, shim, cwd=None, env=None, timeout=120.0):
     return marks
 
 
-def fixed_frames(command, server, shim, frames, cwd=None, env=None, timeout=300.0):
-    """Runs command until its frames-th swap; from the first swap to the last,
-    the frame rate (wall clock) and the CPU time a frame over all threads."""
-    run = ProgramRun(command, server, shim=shim, cwd=cwd, env=env, exit_after_swaps=frames)
+def fixed_frames(command, server, shim, frames, warmup_frames=0, cwd=None, env=None, timeout=300.0):
+    """Runs command until warmup_frames + frames swaps; over the last frames
+    (from the end of swap warmup_frames, or of the first swap when there is
+    no warm-up), the frame rate by the wall clock and the CPU time a frame
+    over all threads."""
+    extra = dict(env or {})
+    start_swap = max(1, warmup_frames)
+    if start_swap > 1:
+        extra["QLX_BENCH_LOG_SWAPS"] = "1"
+    total = start_swap + frames
+    run = ProgramRun(command, server, shim=shim, cwd=cwd, env=extra, exit_after_swaps=total)
     status = run.wait_exit(timeout)
     if status is None:
         run.stop()
-        raise BenchError("%s did not draw %d frames within %.0f s" % (command[0], frames, timeout))
+        raise BenchError("%s did not draw %d frames within %.0f s" % (command[0], total, timeout))
     events = run.events()
     run.close()
-    first = next((e for e in events if e[0] == "swap"), None)
-    last = next((e for e in reversed(events) if e[0] == "exit" and e[2] >= frames), None)
+    first = next((e for e in events if e[0] == "swap" and e[2] == start_swap), None)
+    last = next((e for e in reversed(events) if e[0] == "exit" and e[2] >= total), None)
     if not first or not last:
-        raise BenchError("%s ended (status %s) before %d frames" % (command[0], status, frames))
+        raise BenchError("%s ended (status %s) before %d frames" % (command[0], status, total))
 
     def cpu(event):
         return int(event[3].split("=", 1)[1])

@@ -6,6 +6,9 @@
  *   QLX_BENCH_LOG=path          append one line per event to path
  *   QLX_BENCH_EXIT_AFTER_SWAP=n end the process right after its n-th swap
  *   QLX_BENCH_LOG_SWAPS=1       log every swap, not only the first
+ *   QLX_BENCH_ZERO_AT_SWAP=n    under callgrind: zero its counters right after
+ *                               the n-th swap, so that exactly the frames after
+ *                               it are counted (needs valgrind's headers)
  *
  * Each line is "<event> <CLOCK_MONOTONIC ns> <swaps so far> [text]". Events:
  *   load, window (glutCreateWindow returned), drawable (first window made
@@ -22,6 +25,14 @@
 #include <string.h>
 #include <time.h>
 #include <unistd.h>
+#if defined(__has_include)
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#endif
+#endif
+#ifndef CALLGRIND_ZERO_STATS
+#define CALLGRIND_ZERO_STATS
+#endif
 
 typedef unsigned long XID;
 typedef XID GLXDrawable;
@@ -30,13 +41,13 @@ typedef struct __GLXcontextRec* GLXContext;
 typedef unsigned int GLenum;
 typedef unsigned int GLuint;
 typedef int GLint;
-typedef int GLsizei;
 
 static int logFd = -1;
 static unsigned long long swaps;
 static unsigned long long exitAfter;
 static int drawableLogged;
 static int logEverySwap;
+static unsigned long long zeroAt;
 
 static unsigned long long nowNs(void)
 {
@@ -98,6 +109,9 @@ __attribute__((constructor)) static void startCounter(void)
     const char* after = getenv("QLX_BENCH_EXIT_AFTER_SWAP");
     if (after && *after)
         exitAfter = strtoull(after, NULL, 10);
+    const char* zero = getenv("QLX_BENCH_ZERO_AT_SWAP");
+    if (zero && *zero)
+        zeroAt = strtoull(zero, NULL, 10);
     const char* every = getenv("QLX_BENCH_LOG_SWAPS");
     logEverySwap = every && *every == '1';
     logEvent("load", NULL);
@@ -128,6 +142,8 @@ void glXSwapBuffers(Display* display, GLXDrawable drawable)
     ++swaps;
     if (swaps == 1 || logEverySwap)
         logCpuEvent("swap");
+    if (zeroAt && swaps == zeroAt)
+        CALLGRIND_ZERO_STATS;
     if (exitAfter && swaps >= exitAfter) {
         logCpuEvent("exit");
         _exit(0);
