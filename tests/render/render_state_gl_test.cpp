@@ -49,6 +49,8 @@ TEST(RenderStateTeapot, ClockwiseFrontFacesAndNoCulling)
     ensureGlTestWindow(64, 64, GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     settings = Settings{};
     settings.sceneKind = SceneKind::Teapot;
+    // As in a fresh context: earlier cases in this process may have enabled it.
+    glDisable(GL_CULL_FACE);
     initRenderState();
     EXPECT_EQ(integer(GL_FRONT_FACE), GL_CW);
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
