@@ -3,7 +3,6 @@
 #include <GL/glut.h>
 #include <algorithm>
 #include <cstdlib>
-#include <string>
 
 #include "app/settings.h"
 #include "geometry/display_lists.h"
@@ -33,12 +32,8 @@ constexpr int maxMotionSteps = 65536;
 
 void checkMotionSteps(int steps)
 {
-    if (steps <= maxMotionSteps)
-        return;
-    const std::string text = "Too many motion steps: " + std::to_string(steps) + ", at most " +
-                             std::to_string(maxMotionSteps) + " are allowed";
-    const std::string line = text + ".";
-    reportFatalError("qlxtest error", text.c_str(), line.c_str());
+    if (steps > maxMotionSteps)
+        reportTooMany("motion steps", steps, maxMotionSteps);
 }
 
 } // namespace

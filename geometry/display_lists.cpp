@@ -39,7 +39,7 @@ GLuint allocateListName(GLuint& field)
 {
     field = glGenLists(1);
     if (field == 0)
-        reportFatalError("qlxtest error", "Can't allocate Display Lists", "Can't allocate Display Lists.");
+        reportProgramError("Can't allocate Display Lists");
     return field;
 }
 

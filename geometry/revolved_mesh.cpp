@@ -8,12 +8,6 @@
 
 namespace {
 
-[[noreturn]] void reportMeshFailure(const std::string& text)
-{
-    const std::string line = text + ".";
-    reportFatalError("qlxtest error", text.c_str(), line.c_str());
-}
-
 Vec3 plus(const Vec3& a, const Vec3& b)
 {
     return {a.x + b.x, a.y + b.y, a.z + b.z};
@@ -33,12 +27,12 @@ RevolvedMesh::RevolvedMesh(std::int64_t cellCount)
     if (cellCount <= 0)
         return;
     if (cellCount > maxMeshCells)
-        reportMeshFailure("Too many divisions: the mesh would need " + std::to_string(cellCount) +
+        reportProgramError("Too many divisions: the mesh would need " + std::to_string(cellCount) +
                           " cells, at most " + std::to_string(maxMeshCells) + " are allowed");
     // Default-initialised on purpose: revolve writes every cell it uses.
     cells_.reset(new (std::nothrow) MeshCell[static_cast<std::size_t>(cellCount)]);
     if (!cells_)
-        reportMeshFailure("Can't allocate a mesh of " + std::to_string(cellCount) + " cells");
+        reportProgramError("Can't allocate a mesh of " + std::to_string(cellCount) + " cells");
     cellCapacity_ = static_cast<int>(cellCount);
 }
 

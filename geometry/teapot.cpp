@@ -1,7 +1,6 @@
 #include "geometry/teapot.h"
 
 #include <GL/gl.h>
-#include <string>
 
 #include "geometry/revolved_mesh.h"
 #include "platform/fatal_error.h"
@@ -19,12 +18,8 @@ static_assert(32LL * maxTeapotGrid * maxTeapotGrid <= maxMeshCells &&
 
 void checkTeapotGrid(int grid)
 {
-    if (grid <= maxTeapotGrid)
-        return;
-    const std::string text = "Too many divisions for the teapot: " + std::to_string(grid) + ", at most " +
-                             std::to_string(maxTeapotGrid) + " are allowed";
-    const std::string line = text + ".";
-    reportFatalError("qlxtest error", text.c_str(), line.c_str());
+    if (grid > maxTeapotGrid)
+        reportTooMany("divisions for the teapot", grid, maxTeapotGrid);
 }
 
 // Builds one grid: point numbers taken with the columns as stored or reversed,

@@ -15,3 +15,15 @@ void reportFatalError(const char* caption, const char* boxText, const char* erro
     std::fflush(stderr);
     quit();
 }
+
+void reportProgramError(const std::string& boxText)
+{
+    const std::string line = boxText + ".";
+    reportFatalError("qlxtest error", boxText.c_str(), line.c_str());
+}
+
+void reportTooMany(const std::string& what, long long value, long long limit)
+{
+    reportProgramError("Too many " + what + ": " + std::to_string(value) + ", at most " +
+                       std::to_string(limit) + " are allowed");
+}
