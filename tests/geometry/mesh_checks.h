@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <functional>
+#include <gtest/gtest.h>
+#include <vector>
 
 #include "geometry/revolved_mesh.h"
 
@@ -43,4 +45,32 @@ inline void forEachUsedCorner(const RevolvedMesh& mesh, const std::function<void
         for (int j = 0; j < mesh.profilePoints() - 1; ++j)
             for (int corner = 0; corner < (isTriangleCell(mesh, j) ? 3 : 4); ++corner)
                 visit(i, j, corner);
+}
+
+// Every used corner normal of every cell that holds a vertex at the same
+// position must agree: the smoothing computes it separately in each cell.
+inline void expectSharedVerticesAgree(const RevolvedMesh& mesh, float tolerance)
+{
+    struct Entry {
+        Vec3 position;
+        Vec3 normal;
+    };
+    std::vector<Entry> entries;
+    forEachUsedCorner(mesh, [&](int i, int j, int corner) {
+        entries.push_back({mesh.cell(i, j).corners[corner], mesh.cell(i, j).normals[corner]});
+    });
+    const float scale = 1e-5f;
+    int sharedPairs = 0;
+    for (std::size_t a = 0; a < entries.size(); ++a) {
+        for (std::size_t b = a + 1; b < entries.size(); ++b) {
+            const float reach = scale * (1.0f + lengthOf(entries[a].position));
+            if (distance(entries[a].position, entries[b].position) > reach)
+                continue;
+            ++sharedPairs;
+            ASSERT_LT(distance(entries[a].normal, entries[b].normal), tolerance)
+                << "vertex (" << entries[a].position.x << ", " << entries[a].position.y << ", "
+                << entries[a].position.z << ")";
+        }
+    }
+    EXPECT_GT(sharedPairs, 0);
 }

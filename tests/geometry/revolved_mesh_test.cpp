@@ -24,34 +24,6 @@ bool isMarker(const Vec3& v)
     return v.x == -12345.0f && v.y == -12345.0f && v.z == -12345.0f;
 }
 
-// Every used corner normal of every cell that holds a vertex at the same
-// position must agree: the smoothing computes it separately in each cell.
-void expectSharedVerticesAgree(const RevolvedMesh& mesh, float tolerance)
-{
-    struct Entry {
-        Vec3 position;
-        Vec3 normal;
-    };
-    std::vector<Entry> entries;
-    forEachUsedCorner(mesh, [&](int i, int j, int corner) {
-        entries.push_back({mesh.cell(i, j).corners[corner], mesh.cell(i, j).normals[corner]});
-    });
-    const float scale = 1e-5f;
-    int sharedPairs = 0;
-    for (std::size_t a = 0; a < entries.size(); ++a) {
-        for (std::size_t b = a + 1; b < entries.size(); ++b) {
-            const float reach = scale * (1.0f + lengthOf(entries[a].position));
-            if (distance(entries[a].position, entries[b].position) > reach)
-                continue;
-            ++sharedPairs;
-            ASSERT_LT(distance(entries[a].normal, entries[b].normal), tolerance)
-                << "vertex (" << entries[a].position.x << ", " << entries[a].position.y << ", "
-                << entries[a].position.z << ")";
-        }
-    }
-    EXPECT_GT(sharedPairs, 0);
-}
-
 TEST(RevolvedMesh, ConstructionAllocatesButRevolvesNothing)
 {
     const RevolvedMesh mesh(24);
