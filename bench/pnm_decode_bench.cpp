@@ -273,35 +273,15 @@ void BM_qlxtest(benchmark::State& state, Format f)
     setCounters(state, f);
 }
 
-void BM_netpbm_pam(benchmark::State& state, Format f)
+// Times one decoder that returns its pixels and reports the image size.
+template <auto decode>
+void BM_decoder(benchmark::State& state, Format f)
 {
     for (auto _ : state) {
         int w = 0;
         int h = 0;
-        const Bytes rgb = decodeNetpbmPam(f, w, h);
-        benchmark::DoNotOptimize(rgb[0]);
-    }
-    setCounters(state, f);
-}
-
-void BM_netpbm_pnm(benchmark::State& state, Format f)
-{
-    for (auto _ : state) {
-        int w = 0;
-        int h = 0;
-        const Bytes rgb = decodeNetpbmPnm(f, w, h);
-        benchmark::DoNotOptimize(rgb[0]);
-    }
-    setCounters(state, f);
-}
-
-void BM_stb(benchmark::State& state, Format f)
-{
-    for (auto _ : state) {
-        int w = 0;
-        int h = 0;
-        const auto rgb = decodeStb(f, w, h);
-        benchmark::DoNotOptimize(rgb.get()[0]);
+        const auto rgb = decode(f, w, h);
+        benchmark::DoNotOptimize(&rgb);
     }
     setCounters(state, f);
 }
@@ -358,14 +338,14 @@ void registerBenchmarks()
         benchmark::RegisterBenchmark(("qlxtest" + suffix).c_str(), BM_qlxtest, f)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
-        benchmark::RegisterBenchmark(("netpbm_pam" + suffix).c_str(), BM_netpbm_pam, f)
+        benchmark::RegisterBenchmark(("netpbm_pam" + suffix).c_str(), BM_decoder<decodeNetpbmPam>, f)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
-        benchmark::RegisterBenchmark(("netpbm_pnm" + suffix).c_str(), BM_netpbm_pnm, f)
+        benchmark::RegisterBenchmark(("netpbm_pnm" + suffix).c_str(), BM_decoder<decodeNetpbmPnm>, f)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
         if (!isPlain(f))
-            benchmark::RegisterBenchmark(("stb_image" + suffix).c_str(), BM_stb, f)
+            benchmark::RegisterBenchmark(("stb_image" + suffix).c_str(), BM_decoder<decodeStb>, f)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime();
     }
