@@ -4,9 +4,11 @@
 #include "app/startup.h"
 #include "app/usage.h"
 #include "options/option_reader.h"
+#include "platform/standard_streams.h"
 
 int main(int argc, char** argv)
 {
+    openStandardStreams();
     if (answerInformationRequest(argc, argv))
         return 0;
     static OptionReader options(argc, argv);

@@ -91,14 +91,15 @@ std::string versionText()
 
 bool answerInformationRequest(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        const bool help = std::strcmp(argv[i], "--help") == 0;
-        if (help || std::strcmp(argv[i], "--version") == 0) {
-            const std::string text = help ? usageText() : versionText();
-            std::fwrite(text.data(), 1, text.size(), stdout);
-            std::fflush(stdout);
-            return true;
-        }
-    }
-    return false;
+    // Only as the first argument: elsewhere "--help" may be an option's value,
+    // as in "-title --help".
+    if (argc < 2)
+        return false;
+    const bool help = std::strcmp(argv[1], "--help") == 0;
+    if (!help && std::strcmp(argv[1], "--version") != 0)
+        return false;
+    const std::string text = help ? usageText() : versionText();
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+    return true;
 }

@@ -19,6 +19,6 @@ const std::vector<OptionHelp>& optionHelp();
 std::string usageText();
 std::string versionText();
 
-// When argv holds "--help" or "--version", writes the answer to standard output
+// When the first argument is "--help" or "--version", writes the answer to standard output
 // and returns true: the caller then exits with status 0 before any window exists.
 bool answerInformationRequest(int argc, char** argv);

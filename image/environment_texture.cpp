@@ -3,14 +3,13 @@
 #include <GL/glu.h>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
 
 #include "app/settings.h"
 #include "image/mipmap_input.h"
 #include "options/option_reader.h"
 #include "platform/fatal_error.h"
+#include "platform/open_file.h"
 #include "platform/path.h"
 
 GLuint environmentTexture = 0;
@@ -22,20 +21,9 @@ struct CloseFile {
 };
 using FileHandle = std::unique_ptr<std::FILE, CloseFile>;
 
-// Opened without waiting, then read with waiting as usual: a plain open of a
-// FIFO that no one writes to never returns. Such a FIFO now reads as empty.
-FileHandle openForReading(const TextString& path)
+FileHandle openImageFile(const TextString& path)
 {
-    const int fd = ::open(path.data(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    const int flags = ::fcntl(fd, F_GETFL);
-    std::FILE* file = nullptr;
-    if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
-        file = ::fdopen(fd, "rb");
-    if (!file)
-        ::close(fd);
-    return FileHandle(file);
+    return FileHandle(openForReading(path.data()));
 }
 
 [[noreturn]] void reportOpenFailure(const TextString& fileName)
@@ -73,14 +61,14 @@ PnmImagePtr loadEnvironmentImage(const TextString& fileName, TextString director
     // The path actually read, for the format message: the bare name when the
     // file opened directly.
     TextString path = fileName;
-    FileHandle file = openForReading(path);
+    FileHandle file = openImageFile(path);
     if (!file) {
         // The variable names one directory; it is looked at only now.
         const char* directory = std::getenv(directoryVariable.data());
         if (!directory)
             reportOpenFailure(fileName);
         path = imageDirectoryPrefix(directory) + fileName;
-        file = openForReading(path);
+        file = openImageFile(path);
         if (!file)
             reportOpenFailure(fileName);
     }

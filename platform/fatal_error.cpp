@@ -1,15 +1,16 @@
 #include "platform/fatal_error.h"
 
-#include <SDL.h>
 #include <cstdio>
 
 #include "app/startup.h"
+#include "platform/box_text.h"
+#include "platform/message_box.h"
 
 void reportFatalError(const char* caption, const char* boxText, const char* errorLine)
 {
-    // Fails (and returns at once) when there is no display; the copy on standard
-    // error and the exit status must not depend on it.
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, boxText, nullptr);
+    // Returns at once when there is no display; the copy on standard error,
+    // always the full original bytes, and the exit status do not depend on it.
+    showMessageBox(caption, ::boxText(boxText).c_str());
     std::fputs(errorLine, stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);

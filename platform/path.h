@@ -1,4 +1,4 @@
 #pragma once
 
 // Separator between a directory and a file name on this platform.
-constexpr char directorySeparator = '/';
+extern const char directorySeparator;

@@ -1,0 +1,6 @@
+#pragma once
+
+// Makes sure standard input, output and error exist before any library opens
+// a file: a descriptor left free would be taken by the next open (the X
+// connection, say), and writes meant for standard error would land there.
+void openStandardStreams();

@@ -1,0 +1,16 @@
+#include "platform/standard_streams.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+void openStandardStreams()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1)
+            continue;
+        // open returns the lowest free descriptor, which is fd itself.
+        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened != fd && opened >= 0)
+            ::close(opened);
+    }
+}
