@@ -74,7 +74,8 @@ void Campaign::expectRuns(const std::function<void(const Screenshot&)>& lookAtPi
     expectEscapeEnds(patience);
 }
 
-void Campaign::expectFatal(const std::string& caption, const std::string& text, const Patience& patience)
+void Campaign::expectFatal(const std::string& caption, const std::string& text, const Patience& patience,
+                           const std::function<void(const TopWindow&)>& lookAtBox)
 {
     const auto box = waitForWindow(display.name(), [&](const TopWindow& w) { return w.name == caption; },
                                    patience.windowMs);
@@ -83,6 +84,8 @@ void Campaign::expectFatal(const std::string& caption, const std::string& text, 
     // The program waits on the box: nothing on standard error yet.
     EXPECT_EQ(standardError(), "");
     ASSERT_TRUE(waitViewable(display.name(), box->id, patience.windowMs));
+    if (lookAtBox)
+        lookAtBox(*box);
     sendKey(display.name(), box->id, "Return");
     const auto status = program->waitExit(patience.exitMs);
     ASSERT_TRUE(status.has_value()) << "still running " << patience.exitMs << " ms after the box's OK";

@@ -34,6 +34,8 @@ struct Patience {
 
 class Campaign : public ::testing::Test {
 protected:
+    explicit Campaign(const std::vector<std::string>& serverArgs = {}) : display(1280, 1024, serverArgs) {}
+
     VirtualDisplay display;
     std::optional<ChildProcess> program;
     TopWindow window;
@@ -51,9 +53,11 @@ protected:
     // Both of the above, with a look at the picture in between.
     void expectRuns(const std::function<void(const Screenshot&)>& lookAtPicture = nullptr,
                     const Patience& patience = {});
-    // A box under caption; acknowledged, the program writes text and a line end
-    // to standard error and exits with status 0.
-    void expectFatal(const std::string& caption, const std::string& text, const Patience& patience = {});
+    // A box under caption, looked at by lookAtBox while it waits; acknowledged,
+    // the program writes text and a line end to standard error and exits with
+    // status 0.
+    void expectFatal(const std::string& caption, const std::string& text, const Patience& patience = {},
+                     const std::function<void(const TopWindow&)>& lookAtBox = nullptr);
 
     Screenshot picture();
     std::string standardError() { return program ? program->standardError() : std::string(); }

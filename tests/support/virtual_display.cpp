@@ -8,20 +8,26 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-VirtualDisplay::VirtualDisplay(int width, int height)
+VirtualDisplay::VirtualDisplay(int width, int height, const std::vector<std::string>& serverArgs)
 {
     int fds[2];
     if (pipe(fds) != 0)
         throw std::runtime_error("pipe failed");
     const std::string fd = std::to_string(fds[1]);
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    std::vector<std::string> args{"Xvfb", "-displayfd", fd, "-screen", "0", screen,
+                                  "-nolisten", "tcp", "-noreset", "+extension", "GLX"};
+    args.insert(args.end(), serverArgs.begin(), serverArgs.end());
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
         close(fds[0]);
         // The server must not outlive a test program that crashes.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", "-noreset", "+extension", "GLX", static_cast<char*>(nullptr));
+        execvp("Xvfb", argv.data());
         _exit(127);
     }
     close(fds[1]);

@@ -4,10 +4,13 @@
 
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 class VirtualDisplay {
 public:
-    explicit VirtualDisplay(int width = 1280, int height = 1024);
+    // serverArgs go to Xvfb after the program's own ("-fp", "built-ins" leaves
+    // it only the built-in font, like a machine without font packages).
+    explicit VirtualDisplay(int width = 1280, int height = 1024, const std::vector<std::string>& serverArgs = {});
     ~VirtualDisplay();
     VirtualDisplay(const VirtualDisplay&) = delete;
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;
