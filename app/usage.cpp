@@ -3,10 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#ifndef QLXTEST_VERSION
-#define QLXTEST_VERSION "unknown"
-#endif
-
 const std::vector<OptionHelp>& optionHelp()
 {
     static const std::vector<OptionHelp> table{
