@@ -3,10 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#ifndef QLXTEST_VERSION
-#define QLXTEST_VERSION "unknown"
-#endif
-
 const std::vector<OptionHelp>& optionHelp()
 {
     static const std::vector<OptionHelp> table{
@@ -77,8 +73,10 @@ std::string usageText()
         "  n repeated passes on/off; t texturing on/off; f rate overlay on/off; Escape quits.\n"
         "\n"
         "The environment image is looked for in the working directory, then in the\n"
-        "directory named by QLX_TEST_IMAGE_PATH. Arguments the options leave go to the\n"
-        "toolkit (for example -display or -geometry placed before the options above).\n"
+        "directory named by QLX_TEST_IMAGE_PATH. When that variable is not set, the\n"
+        "installed program looks in " QLXTEST_DATA_DIR " instead.\n"
+        "Arguments the options leave go to the toolkit (for example -display or\n"
+        "-geometry placed before the options above).\n"
         "The exit status is always 0; every failure shows a message box and one line\n"
         "on standard error.\n";
     return text;

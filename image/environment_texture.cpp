@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/installation.h"
 #include "app/settings.h"
 #include "image/mipmap_input.h"
 #include "options/option_reader.h"
@@ -56,15 +57,19 @@ TextString imageDirectoryPrefix(TextString directory)
     return directory;
 }
 
-PnmImagePtr loadEnvironmentImage(const TextString& fileName, TextString directoryVariable)
+PnmImagePtr loadEnvironmentImage(const TextString& fileName, TextString directoryVariable,
+                                 const char* unsetDirectory)
 {
     // The path actually read, for the format message: the bare name when the
     // file opened directly.
     TextString path = fileName;
     FileHandle file = openImageFile(path);
     if (!file) {
-        // The variable names one directory; it is looked at only now.
+        // The variable names one directory; it is looked at only now. Only a
+        // variable that is not set at all gives way to the default.
         const char* directory = std::getenv(directoryVariable.data());
+        if (!directory)
+            directory = unsetDirectory;
         if (!directory)
             reportOpenFailure(fileName);
         path = imageDirectoryPrefix(directory) + fileName;
@@ -137,7 +142,7 @@ void setUpEnvironmentTexture(OptionReader& options)
 
     const TextString fileName = options.getString("-envfile", "sky.ppm", 2);
     // Loaded and uploaded even without texturing: a key can switch it on later.
-    uploadEnvironmentImage(*loadEnvironmentImage(fileName, "QLX_TEST_IMAGE_PATH"));
+    uploadEnvironmentImage(*loadEnvironmentImage(fileName, "QLX_TEST_IMAGE_PATH", installedDataDirectory()));
 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);

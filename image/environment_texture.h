@@ -16,8 +16,10 @@ extern GLuint environmentTexture;
 void setUpEnvironmentTexture(OptionReader& options);
 
 // Opens fileName as given, else in the directory named by the environment
-// variable directoryVariable. Never null: every failure is fatal.
-PnmImagePtr loadEnvironmentImage(const TextString& fileName, TextString directoryVariable);
+// variable directoryVariable, or in unsetDirectory when that variable is not
+// set at all. Never null: every failure is fatal.
+PnmImagePtr loadEnvironmentImage(const TextString& fileName, TextString directoryVariable,
+                                 const char* unsetDirectory = nullptr);
 
 // Defines the bound texture's image: a mipmap chain for the trilinear filter,
 // level 0 alone otherwise. A mipmap failure is fatal; an image too large for

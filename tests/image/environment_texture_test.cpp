@@ -42,6 +42,13 @@ protected:
     void enter(const std::string& dir) { ASSERT_EQ(chdir(dir.c_str()), 0); }
 
     static int red(const PnmImagePtr& image) { return image ? image->pixels[0] : -1; }
+
+    // The image is freed first, so that a leak check at exit stays quiet.
+    [[noreturn]] static void exitWithRed(const std::string& name, const std::string& defaultDir)
+    {
+        const int value = red(loadEnvironmentImage(name.c_str(), variable, defaultDir.c_str()));
+        std::exit(value);
+    }
 };
 
 TEST_F(ImageLookup, TheNameAsGivenComesFirstAndTheVariableIsNotNeeded)
@@ -78,6 +85,20 @@ TEST_F(ImageLookup, AnEmptyVariableMeansTheRootDirectory)
     const std::string relativeToRoot = images.file("other.ppm").substr(1);
     setenv(variable, "", 1);
     EXPECT_EQ(red(loadEnvironmentImage(relativeToRoot.c_str(), variable)), 70);
+}
+
+// A lookup that fails ends the process with status 0, so these run in a child
+// whose status is the red value read.
+TEST_F(ImageLookup, TheDefaultDirectoryStandsInOnlyForAnUnsetVariable)
+{
+    enter(workingDir.path());
+    images.write("other.ppm", "P3 1 1 255 70 80 90");
+    const std::string defaultDir = images.path();
+    EXPECT_EXIT(exitWithRed("other.ppm", defaultDir), ::testing::ExitedWithCode(70), "");
+    // Set but empty, the variable still means the root directory.
+    const std::string relativeToRoot = images.file("other.ppm").substr(1);
+    setenv(variable, "", 1);
+    EXPECT_EXIT(exitWithRed(relativeToRoot, defaultDir), ::testing::ExitedWithCode(70), "");
 }
 
 TEST(ImageDirectoryPrefix, TrimsTrailingWhitespaceAndEndsInOneSeparator)
