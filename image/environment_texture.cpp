@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/installation.h"
+#include "platform/installation.h"
 #include "app/settings.h"
 #include "image/mipmap_input.h"
 #include "options/option_reader.h"

@@ -1,4 +1,4 @@
-#include "app/installation.h"
+#include "platform/installation.h"
 
 #include <sys/stat.h>
 

@@ -1,0 +1,7 @@
+#include "platform/installation.h"
+
+// The Windows program is unpacked, not installed: its image lies beside it.
+const char* installedDataDirectory()
+{
+    return nullptr;
+}
