@@ -75,7 +75,7 @@ namespace {
 TEST_F(Startup, HelpAndVersionAnswerWithoutAWindow)
 {
     for (const char* request : {"--help", "--version"}) {
-        ProgramRun run(display.name(), {"-w", "300", request});
+        ProgramRun run(display.name(), {request, "-w", "300"});
         EXPECT_EQ(run.process().waitExit(10000), 0) << request;
         const std::string out = run.process().standardOutput();
         EXPECT_NE(out.find(std::string(request) == "--help" ? "-MAXTRIANGLES [-MAX]" : "qlxtest "),

@@ -32,7 +32,7 @@ TEST_F(FatalReport, LongAndMalformedNamesGetABoxAndTheirFullBytesOnStandardError
                                     "dir/" + std::string(3000, '\n') + ".ppm"}) {
         SCOPED_TRACE(name.size());
         start({"-envfile", name}, {}, emptyDir.path());
-        expectFatal("Loading Image Error", "Can't open file " + name + "!", {}, lookAtBox);
+        expectFatal("Loading Image Error", "Can't open file " + name + ".", {}, lookAtBox);
     }
 }
 
@@ -54,7 +54,7 @@ TEST_F(FatalReport, HelpAfterAnOptionIsItsValue)
     const std::string title = waitForName(display.name(), window->id, [](const std::string& name) {
         return name.size() > 7 && name.compare(name.size() - 7, 7, " --help") == 0;
     });
-    EXPECT_EQ(title.substr(title.size() - 7), " --helq");
+    EXPECT_EQ(title.substr(title.size() - 7), " --help");
     sendKey(display.name(), window->id, "Escape");
     EXPECT_EQ(program->waitExit(15000), 0);
     EXPECT_EQ(program->standardOutput(), "");
@@ -74,7 +74,7 @@ TEST_F(FatalReportWithoutFonts, TheProgramsOwnNoticeShowsTheReport)
     expectFatal("Loading Image Error", "Can't open file sky.ppm.", {},
                 [&](const TopWindow& box) { EXPECT_FALSE(isSdlBox(display.name(), box)); });
     start({"-motion", "70000"});
-    expectFatal("qlxtest error", "Too many motion steps: 70000, at most 65536 are allowed!");
+    expectFatal("qlxtest error", "Too many motion steps: 70000, at most 65536 are allowed.");
 }
 
 } // namespace
