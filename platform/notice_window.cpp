@@ -17,6 +17,7 @@ constexpr int buttonWidth = 64;
 
 std::vector<std::string> noticeLines;
 bool acknowledged = false;
+int programWindow = 0;
 
 // The bitmap font covers Latin-1: UTF-8 down to it, anything else as '?'.
 std::string latin1(const std::string& utf8)
@@ -119,6 +120,11 @@ void noticeClosed()
 
 void drawNothing() {}
 
+void programWindowClosed()
+{
+    programWindow = 0;
+}
+
 // The toolkit exits the process when it cannot open the display, so that is
 // asked first, of Xlib directly.
 bool displayReachable()
@@ -145,8 +151,9 @@ bool showNoticeWindow(const char* caption, const char* text)
 
     // The program's window, if there is one, stays but stops drawing and
     // answering input while the notice waits.
-    const int programWindow = glutGetWindow();
+    programWindow = glutGetWindow();
     if (programWindow) {
+        glutCloseFunc(programWindowClosed);
         glutDisplayFunc(drawNothing);
         glutKeyboardFunc(nullptr);
         glutMouseFunc(nullptr);
