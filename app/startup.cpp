@@ -2,7 +2,6 @@
 
 #include <GL/glut.h>
 #include <algorithm>
-#include <cstdlib>
 
 #include "app/settings.h"
 #include "geometry/display_lists.h"
@@ -82,9 +81,4 @@ int startUp(OptionReader& options)
     buildDisplayLists();
     initRenderState();
     return 0;
-}
-
-void quit()
-{
-    std::exit(0);
 }

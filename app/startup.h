@@ -1,6 +1,6 @@
 #pragma once
 // Start-up: window creation, callback registration and the fixed order of the
-// set-up steps; the program-wide window title and the one way the process ends.
+// set-up steps; the program-wide window title.
 
 #include "options/text_string.h"
 
@@ -19,6 +19,3 @@ int windowSideRequest(int side);
 int startUp(OptionReader& options);
 int createWindow(OptionReader& options);
 void registerCallbacks();
-
-// Ends the process with status 0 through the normal exit path.
-[[noreturn]] void quit();

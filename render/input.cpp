@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "app/settings.h"
-#include "app/startup.h"
+#include "platform/quit.h"
 #include "render/frame_state.h"
 #include "render/rate_meter.h"
 
