@@ -3,6 +3,7 @@
 #include <GL/glut.h>
 #include <algorithm>
 
+#include "app/option_table.h"
 #include "app/settings.h"
 #include "geometry/display_lists.h"
 #include "image/environment_texture.h"
@@ -56,7 +57,7 @@ int createWindow(OptionReader& options)
     glutInitDisplayMode(displayMode(settings.bufferMode));
     // Sizes of 0 or less are the toolkit's to replace with its default.
     glutInitWindowSize(windowSideRequest(settings.windowWidth), windowSideRequest(settings.windowHeight));
-    windowTitle = options.getString("-title", "Super sampled Motion-Blur", 2);
+    windowTitle = readWindowTitle(options);
     glutCreateWindow(windowTitle.data());
     return 0;
 }
