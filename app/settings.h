@@ -6,7 +6,7 @@
 #include <GL/glut.h>
 #include <cstdint>
 
-enum class SceneKind : std::int32_t { Goblet = 0, TexturedQuad = 1, Teapot = 2 };
+#include "render/scene_kind.h"
 
 enum class EnvMapKind : std::int32_t {
     SPHERICAL = 0,

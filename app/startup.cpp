@@ -5,16 +5,14 @@
 
 #include "app/option_table.h"
 #include "app/settings.h"
-#include "geometry/display_lists.h"
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
 #include "platform/fatal_error.h"
+#include "render/display_lists.h"
 #include "render/frame.h"
 #include "render/input.h"
 #include "render/rate_meter.h"
 #include "render/render_state.h"
-
-TextString windowTitle;
 
 namespace {
 
@@ -78,8 +76,9 @@ int startUp(OptionReader& options)
     checkMotionSteps(settings.motionSteps);
     createWindow(options);
     registerCallbacks();
-    setUpEnvironmentTexture(options);
-    buildDisplayLists();
-    initRenderState();
+    setUpEnvironmentTexture(readEnvironmentFile(options), settings.textureFilter, settings.texturing != 0);
+    buildDisplayLists(settings.sceneKind, settings.divisions, settings.texturing != 0, settings.skyUDivisions,
+                      settings.skyVDivisions);
+    initRenderState(settings.sceneKind);
     return 0;
 }

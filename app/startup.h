@@ -1,12 +1,8 @@
 #pragma once
 // Start-up: window creation, callback registration and the fixed order of the
-// set-up steps; the program-wide window title.
-
-#include "options/text_string.h"
+// set-up steps.
 
 class OptionReader;
-
-extern TextString windowTitle;
 
 // GLUT display mode: RGB with depth and accumulation buffers, plus bufferMode
 // (GLUT_DOUBLE or GLUT_SINGLE).

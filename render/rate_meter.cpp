@@ -4,10 +4,12 @@
 #include <array>
 #include <cstdio>
 
-#include "app/startup.h"
+#include "app/settings.h"
 #include "platform/clock.h"
 #include "render/frame_state.h"
 #include "render/screen_space.h"
+
+TextString windowTitle;
 
 RateFormat rateFormatFor(int maxTriangles, SceneKind sceneKind)
 {

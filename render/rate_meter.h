@@ -6,10 +6,13 @@
 #include <cfloat>
 #include <optional>
 
-#include "app/settings.h"
 #include "options/text_string.h"
+#include "render/scene_kind.h"
 
 struct FrameState;
+
+// The title text, set when the window is created; the meter puts it after the rates.
+extern TextString windowTitle;
 
 // Timer callback of the rate meter: 0 periodic, 1 restart, 2 second restart sample.
 void rateTimer(int value);
