@@ -48,8 +48,11 @@ unsigned displayMode(int bufferMode)
 
 int createWindow(OptionReader& options)
 {
-    // The toolkit sees the untouched vector, but only as many entries as the
-    // option table left: options it took never reach the toolkit.
+    // The toolkit gets main's own vector, cut to as many entries as the reader
+    // still holds (the text options, read later, still count). The table took
+    // its options out of the reader only: one that came early is still among
+    // the entries the toolkit sees, and as many entries are cut from the end.
+    // So the toolkit's options reach it only when they come first.
     int toolkitArgc = options.count();
     glutInit(&toolkitArgc, options.argv());
     glutInitDisplayMode(displayMode(settings.bufferMode));
