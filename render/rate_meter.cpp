@@ -28,7 +28,7 @@ float kiloTrianglesPerSecond(int objectTriangles, int blurSteps, float framesPer
 
 TextString formatRateText(RateFormat format, float framesPerSecond, float kiloTriangles)
 {
-    std::array<char, kRateBufferSize> buffer{};
+    std::array<char, rateBufferSize> buffer{};
     const double fps = framesPerSecond;
     const double ktps = kiloTriangles;
     switch (format) {

@@ -42,7 +42,7 @@ constexpr int longestFixedText(int decimals)
 }
 
 // Room for the longest rate text any pair of floats can give, terminator included.
-constexpr int kRateBufferSize =
+constexpr int rateBufferSize =
     longestFixedText(2) + int(sizeof " FPS ") - 1 + longestFixedText(3) + int(sizeof " kTPS") - 1 + 1;
 
 TextString formatRateText(RateFormat format, float framesPerSecond, float kiloTriangles);

@@ -48,7 +48,7 @@ void reshape(int width, int height)
         glLoadIdentity();
         frameState.fieldOfViewY = fieldOfViewFor(width, height);
         frameState.aspectRatio = static_cast<double>(width) / height;
-        gluPerspective(frameState.fieldOfViewY, frameState.aspectRatio, 5.0, 30.0);
+        gluPerspective(frameState.fieldOfViewY, frameState.aspectRatio, nearPlane, farPlane);
         glMatrixMode(GL_MODELVIEW);
 
         settings.windowWidth = width;
