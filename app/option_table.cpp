@@ -1,134 +1,209 @@
 #include "app/option_table.h"
 
-#include <GL/gl.h>
+#include <GL/glut.h>
+#include <algorithm>
 
-#include "app/settings.h"
 #include "options/number_text.h"
 #include "options/option_reader.h"
 #include "render/frame_state.h"
 
+// The counts that the earlier rows of a group leave for the row that decides
+// the group.
+struct OptionWalk {
+    int teapot = 0;
+    int spherical = 0;
+    int rspherical = 0;
+    int hyperomni = 0;
+    int panoramic = 0;
+};
+
 namespace {
 
-constexpr int kNoFilter = -999999;
+using Confine = int (*)(int value, int fallback);
+using Rule = void (*)(OptionWalk& walk, int count);
 
-// The table's real defaults are single-precision values handed over as doubles.
-float getFloat(OptionReader& options, const char* name, float defaultValue, int minLength)
+constexpr OptionRow integer(const char* name, int shortest, const char* fallback, int Settings::*field,
+                            const char* help, Confine confine = nullptr)
 {
-    return narrowToFloat(options.getDouble(name, static_cast<double>(defaultValue), minLength));
+    return {name, shortest, OptionKind::Integer, "N", fallback, help, field, nullptr, confine, nullptr};
 }
 
-int textureFilterFrom(OptionReader& options)
+constexpr OptionRow real(const char* name, int shortest, const char* fallback, float Settings::*field,
+                         const char* help)
 {
-    int filter = kNoFilter;
-    const int nearest = options.countFlag("-N", 2);
-    const int linear = options.countFlag("-L", 2);
-    const int trilinear = options.countFlag("-LL", 3);
-    if (nearest)
-        filter = GL_NEAREST;
-    if (linear)
-        filter = GL_LINEAR;
-    if (trilinear)
-        filter = GL_LINEAR_MIPMAP_LINEAR;
-    return filter == kNoFilter ? GL_LINEAR_MIPMAP_LINEAR : filter;
+    return {name, shortest, OptionKind::Real, "X", fallback, help, nullptr, field, nullptr, nullptr};
 }
 
-int powerOfTwoSize(int exponent)
+constexpr OptionRow presence(const char* name, int shortest, int Settings::*field, Rule rule, const char* help)
 {
-    if (exponent < 0)
-        exponent = 0;
-    if (exponent > 10)
-        exponent = 10;
-    return 1 << exponent;
+    return {name, shortest, OptionKind::Presence, "", "", help, field, nullptr, nullptr, rule};
 }
 
-void applySceneRules(int teapot, int texture)
+constexpr OptionRow text(const char* name, int shortest, const char* valueName, const char* fallback,
+                         const char* help)
+{
+    return {name, shortest, OptionKind::Text, valueName, fallback, help, nullptr, nullptr, nullptr, nullptr};
+}
+
+// The teapot wins over the square; a division count left at its default
+// becomes the teapot's grid of 5.
+void chooseScene(OptionWalk& walk, int texture)
 {
     settings.sceneKind = SceneKind::Goblet;
-    if (teapot) {
+    if (walk.teapot) {
         settings.sceneKind = SceneKind::Teapot;
-        if (settings.divisions == 16)
+        if (settings.divisions == Settings().divisions)
             settings.divisions = 5;
     } else if (texture) {
         settings.sceneKind = SceneKind::TexturedQuad;
     }
 }
 
-void applyBenchmarkRule(int count)
+// The untextured goblet drawn once a frame; the size and division count
+// left at their defaults are replaced.
+void benchmark(OptionWalk&, int count)
 {
-    settings.maxTriangles = count;
     if (!count)
         return;
+    const Settings defaults;
     settings.sceneKind = SceneKind::Goblet;
-    if (settings.divisions == 16)
+    if (settings.divisions == defaults.divisions)
         settings.divisions = 1024;
-    if (settings.windowWidth == 512)
+    if (settings.windowWidth == defaults.windowWidth)
         settings.windowWidth = 128;
-    if (settings.windowHeight == 512)
+    if (settings.windowHeight == defaults.windowHeight)
         settings.windowHeight = 128;
     settings.texturing = 0;
     frameState.multiPass = 0;
     frameState.blurSteps = 0;
 }
 
-EnvMapKind projectionFrom(OptionReader& options)
+// The reversed sphere when it is named or nothing is, else the first named.
+void chooseProjection(OptionWalk& walk, int rpanoramic)
 {
-    const int spherical = options.countFlag("-SPHERICAL", 3);
-    const int rspherical = options.countFlag("-RSPHERICAL", 3);
-    const int hyperomni = options.countFlag("-HYPEROMNI", 2);
-    const int panoramic = options.countFlag("-PANORAMIC", 2);
-    const int rpanoramic = options.countFlag("-RPANORAMIC", 3);
-    if (rspherical || !(spherical || hyperomni || panoramic || rpanoramic))
-        return EnvMapKind::RSPHERICAL;
-    if (spherical)
-        return EnvMapKind::SPHERICAL;
-    if (hyperomni)
-        return EnvMapKind::HYPEROMNI;
-    if (panoramic)
-        return EnvMapKind::PANORAMIC;
-    return EnvMapKind::RPANORAMIC;
+    EnvMapKind& kind = settings.envMapKind;
+    if (walk.rspherical || !(walk.spherical || walk.hyperomni || walk.panoramic || rpanoramic))
+        kind = EnvMapKind::RSPHERICAL;
+    else if (walk.spherical)
+        kind = EnvMapKind::SPHERICAL;
+    else if (walk.hyperomni)
+        kind = EnvMapKind::HYPEROMNI;
+    else if (walk.panoramic)
+        kind = EnvMapKind::PANORAMIC;
+    else
+        kind = EnvMapKind::RPANORAMIC;
+}
+
+constexpr OptionRow titleRow = text("-title", 2, "TEXT", "Super sampled Motion-Blur", "window title");
+constexpr OptionRow imageFileRow =
+    text("-envfile", 2, "FILE", "sky.ppm", "environment image (PNM: P2, P3, P5 or P6)");
+
+int integerValue(const OptionRow& row, int value)
+{
+    return row.confine ? row.confine(value, parseIntText(row.fallback)) : value;
 }
 
 } // namespace
 
+const std::vector<OptionRow>& optionTable()
+{
+    static const std::vector<OptionRow> rows{
+        integer("-width", 2, "512", &Settings::windowWidth, "window width in pixels"),
+        integer("-height", 2, "512", &Settings::windowHeight, "window height in pixels"),
+        // Of the filter rows the last one given wins.
+        presence("-N", 2, nullptr,
+                 [](OptionWalk&, int n) { settings.textureFilter = n ? GL_NEAREST : GL_LINEAR_MIPMAP_LINEAR; },
+                 "nearest texture filter"),
+        presence("-L", 2, nullptr, [](OptionWalk&, int n) { if (n) settings.textureFilter = GL_LINEAR; },
+                 "linear texture filter (wins over -N)"),
+        presence("-LL", 3, nullptr,
+                 [](OptionWalk&, int n) { if (n) settings.textureFilter = GL_LINEAR_MIPMAP_LINEAR; },
+                 "trilinear mipmapped texture filter, the default (wins over -L)"),
+        integer("-qlxsize", 2, "440", &Settings::qlxSize, "accepted and ignored (1 to 1000)",
+                [](int v, int fallback) { return v < 1 || v > 1000 ? fallback : v; }),
+        integer("-xcenter", 2, "-20", &Settings::xCenter, "accepted and ignored"),
+        integer("-ycenter", 2, "10", &Settings::yCenter, "accepted and ignored"),
+        integer("-sample", 3, "2", &Settings::sampleCount, "accepted and ignored (at least 1)",
+                [](int v, int) { return std::max(v, 1); }),
+        integer("-tsize", 3, "8", &Settings::textureSize,
+                "accepted and ignored (texture size 2^N, N in 0..10)",
+                [](int v, int) { return 1 << std::clamp(v, 0, 10); }),
+        integer("-motion", 2, "8", &Settings::motionSteps, "sub-frames averaged into one blurred frame"),
+        real("-mspeed", 3, "160.0", &Settings::motionSpeed, "spin speed that a drag gives"),
+        integer("-sphere", 2, "0", &Settings::showSky, "nonzero draws the sky bowl behind the object"),
+        integer("-objet", 2, "1", &Settings::showObject, "zero hides the object"),
+        integer("-rotate", 2, "0", &Settings::autoRotate, "nonzero turns the environment image one degree a frame"),
+        integer("-divide", 2, "16", &Settings::divisions, "angular divisions of the goblet; grid of the teapot (5)"),
+        integer("-sudivide", 3, "32", &Settings::skyUDivisions, "sectors of the sky bowl (at least 3)"),
+        integer("-svdivide", 3, "16", &Settings::skyVDivisions, "rings of the sky bowl (2 to 127)"),
+        real("-a", 2, "23.0595", &Settings::mirrorA, "accepted and ignored"),
+        real("-b", 2, "32.6842", &Settings::mirrorB, "accepted and ignored"),
+        real("-f", 2, "5.44", &Settings::focalLength, "accepted and ignored"),
+        presence("-FPS", 2, &Settings::showRates, nullptr, "show the frame-rate overlay"),
+        presence("-SINGLE", 2, nullptr,
+                 [](OptionWalk&, int n) { settings.bufferMode = n ? GLUT_SINGLE : GLUT_DOUBLE; },
+                 "single-buffered window"),
+        presence("-GLASS", 2, &Settings::glass, nullptr, "accepted and ignored"),
+        presence("-TEAPOT", 4, nullptr, [](OptionWalk& w, int n) { w.teapot = n; }, "draw the Bezier teapot"),
+        presence("-TEXTURE", 4, nullptr, chooseScene, "draw a flat textured square"),
+        presence("-NOTEX", 3, nullptr, [](OptionWalk&, int n) { if (n) settings.texturing = 0; }, "no texturing"),
+        presence("-MAXTRIANGLES", 4, &Settings::maxTriangles, benchmark,
+                 "triangle benchmark: untextured goblet, 1024 divisions, 128 x 128 window"),
+        presence("-SPHERICAL", 3, nullptr, [](OptionWalk& w, int n) { w.spherical = n; }, "accepted and ignored"),
+        presence("-RSPHERICAL", 3, nullptr, [](OptionWalk& w, int n) { w.rspherical = n; }, "accepted and ignored"),
+        presence("-HYPEROMNI", 2, nullptr, [](OptionWalk& w, int n) { w.hyperomni = n; }, "accepted and ignored"),
+        presence("-PANORAMIC", 2, nullptr, [](OptionWalk& w, int n) { w.panoramic = n; }, "accepted and ignored"),
+        presence("-RPANORAMIC", 3, nullptr, chooseProjection, "accepted and ignored"),
+        titleRow,
+        imageFileRow,
+    };
+    return rows;
+}
+
+Settings::Settings()
+{
+    for (const OptionRow& row : optionTable()) {
+        if (row.kind == OptionKind::Integer)
+            this->*row.integer = integerValue(row, parseIntText(row.fallback));
+        else if (row.kind == OptionKind::Real)
+            this->*row.real = narrowToFloat(parseRealText(row.fallback));
+    }
+}
+
 void applyOptionTable(OptionReader& options)
 {
-    settings.windowWidth = options.getInt("-width", 512, 2);
-    settings.windowHeight = options.getInt("-height", 512, 2);
-    settings.textureFilter = textureFilterFrom(options);
-
-    const int qlxSize = options.getInt("-qlxsize", 440, 2);
-    settings.qlxSize = qlxSize < 1 || qlxSize > 1000 ? 440 : qlxSize;
-    settings.xCenter = options.getInt("-xcenter", -20, 2);
-    settings.yCenter = options.getInt("-ycenter", 10, 2);
-    const int sampleCount = options.getInt("-sample", 2, 3);
-    settings.sampleCount = sampleCount < 1 ? 1 : sampleCount;
-    settings.textureSize = powerOfTwoSize(options.getInt("-tsize", 8, 3));
-
-    settings.motionSteps = options.getInt("-motion", 8, 2);
-    settings.motionSpeed = getFloat(options, "-mspeed", 160.0f, 3);
-    settings.showSky = options.getInt("-sphere", 0, 2);
-    settings.showObject = options.getInt("-objet", 1, 2);
-    settings.autoRotate = options.getInt("-rotate", 0, 2);
-    settings.divisions = options.getInt("-divide", 16, 2);
-    settings.skyUDivisions = options.getInt("-sudivide", 32, 3);
-    settings.skyVDivisions = options.getInt("-svdivide", 16, 3);
-
-    settings.mirrorA = getFloat(options, "-a", 23.0595f, 2);
-    settings.mirrorB = getFloat(options, "-b", 32.6842f, 2);
-    settings.focalLength = getFloat(options, "-f", 5.44f, 2);
-
-    settings.showRates = options.countFlag("-FPS", 2);
-    settings.bufferMode = options.countFlag("-SINGLE", 2) ? 0 : 2;
-    settings.glass = options.countFlag("-GLASS", 2);
-
-    const int teapot = options.countFlag("-TEAPOT", 4);
-    const int texture = options.countFlag("-TEXTURE", 4);
-    applySceneRules(teapot, texture);
-
-    if (options.countFlag("-NOTEX", 3))
-        settings.texturing = 0;
-    applyBenchmarkRule(options.countFlag("-MAXTRIANGLES", 4));
-    settings.envMapKind = projectionFrom(options);
-
+    OptionWalk walk;
+    for (const OptionRow& row : optionTable()) {
+        switch (row.kind) {
+        case OptionKind::Presence: {
+            const int count = options.countFlag(row.name, row.shortest);
+            if (row.integer)
+                settings.*row.integer = count;
+            if (row.rule)
+                row.rule(walk, count);
+            break;
+        }
+        case OptionKind::Integer:
+            settings.*row.integer =
+                integerValue(row, options.getInt(row.name, parseIntText(row.fallback), row.shortest));
+            break;
+        case OptionKind::Real:
+            settings.*row.real =
+                narrowToFloat(options.getDouble(row.name, parseRealText(row.fallback), row.shortest));
+            break;
+        case OptionKind::Text:
+            break;
+        }
+    }
     frameState.measuredFps = 0.0f;
+}
+
+TextString readWindowTitle(OptionReader& options)
+{
+    return options.getString(titleRow.name, titleRow.fallback, titleRow.shortest);
+}
+
+TextString readEnvironmentFile(OptionReader& options)
+{
+    return options.getString(imageFileRow.name, imageFileRow.fallback, imageFileRow.shortest);
 }

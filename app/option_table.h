@@ -1,7 +1,39 @@
 #pragma once
+// Every option of the command line, declared once: the table below is what
+// applyOptionTable reads, what "--help" prints and what the man page is
+// checked against.
+
+#include <vector>
+
+#include "app/settings.h"
+#include "options/text_string.h"
 
 class OptionReader;
+struct OptionWalk;
 
-// Reads every option of the table into the settings (and the three frame-state
-// fields it owns), taking each option found out of the reader.
+enum class OptionKind { Presence, Integer, Real, Text };
+
+struct OptionRow {
+    const char* name;       // full name, e.g. -width
+    int shortest;           // shortest accepted abbreviation, in characters
+    OptionKind kind;
+    const char* valueName;  // "N", "X", "TEXT" or "FILE"; "" for a presence option
+    const char* fallback;   // the default, spelt as on the command line; "" for none
+    const char* help;
+    int Settings::*integer;                     // where an integer or a presence count goes
+    float Settings::*real;                      // where a real goes
+    int (*confine)(int value, int fallback);    // an integer's clamp or rule
+    void (*rule)(OptionWalk& walk, int count);  // what a presence count decides beyond its field
+};
+
+// Every option the program reads, in lookup order.
+const std::vector<OptionRow>& optionTable();
+
+// Reads every row but the text rows into the settings (and the three
+// frame-state fields it owns), taking each option found out of the reader.
 void applyOptionTable(OptionReader& options);
+
+// The text rows, read later in start-up and in this order: the title when the
+// window is created, then the environment image's file name.
+TextString readWindowTitle(OptionReader& options);
+TextString readEnvironmentFile(OptionReader& options);

@@ -3,10 +3,10 @@
 // the window exists; a few fields change later (window size on reshape,
 // showRates and texturing by keys).
 
-#include <GL/gl.h>
+#include <GL/glut.h>
 #include <cstdint>
 
-enum class SceneKind : std::int32_t { Goblet = 0, TexturedQuad = 1, Teapot = 2 };
+#include "render/scene_kind.h"
 
 enum class EnvMapKind : std::int32_t {
     SPHERICAL = 0,
@@ -17,27 +17,31 @@ enum class EnvMapKind : std::int32_t {
 };
 
 struct Settings {
-    int windowWidth = 512;
-    int windowHeight = 512;
+    // Every field an option's value goes to starts at that option's default
+    // in the option table: a new Settings is what an empty command line gives.
+    Settings();
+
+    int windowWidth;
+    int windowHeight;
     int textureFilter = GL_LINEAR_MIPMAP_LINEAR;
-    int qlxSize = 440;
-    int xCenter = -20;
-    int yCenter = 10;
-    int sampleCount = 2;
-    int textureSize = 256;
-    int motionSteps = 8;
-    float motionSpeed = 160.0f;
-    int showSky = 0;
-    int showObject = 1;
-    int autoRotate = 0;
-    int divisions = 16;
-    int skyUDivisions = 32;
-    int skyVDivisions = 16;
-    float mirrorA = 23.0595f;
-    float mirrorB = 32.6842f;
-    float focalLength = 5.44f;
+    int qlxSize;
+    int xCenter;
+    int yCenter;
+    int sampleCount;
+    int textureSize;
+    int motionSteps;
+    float motionSpeed;
+    int showSky;
+    int showObject;
+    int autoRotate;
+    int divisions;
+    int skyUDivisions;
+    int skyVDivisions;
+    float mirrorA;
+    float mirrorB;
+    float focalLength;
     int showRates = 0;
-    int bufferMode = 2;  // GLUT_DOUBLE, or GLUT_SINGLE (0)
+    int bufferMode = GLUT_DOUBLE;  // or GLUT_SINGLE
     int glass = 0;
     SceneKind sceneKind = SceneKind::Goblet;
     int texturing = 1;

@@ -2,19 +2,17 @@
 
 #include <GL/glut.h>
 #include <algorithm>
-#include <cstdlib>
 
+#include "app/option_table.h"
 #include "app/settings.h"
-#include "geometry/display_lists.h"
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
 #include "platform/fatal_error.h"
+#include "render/display_lists.h"
 #include "render/frame.h"
 #include "render/input.h"
 #include "render/rate_meter.h"
 #include "render/render_state.h"
-
-TextString windowTitle;
 
 namespace {
 
@@ -50,14 +48,17 @@ unsigned displayMode(int bufferMode)
 
 int createWindow(OptionReader& options)
 {
-    // The toolkit sees the untouched vector, but only as many entries as the
-    // option table left: options it took never reach the toolkit.
+    // The toolkit gets main's own vector, cut to as many entries as the reader
+    // still holds (the text options, read later, still count). The table took
+    // its options out of the reader only: one that came early is still among
+    // the entries the toolkit sees, and as many entries are cut from the end.
+    // So the toolkit's options reach it only when they come first.
     int toolkitArgc = options.count();
     glutInit(&toolkitArgc, options.argv());
     glutInitDisplayMode(displayMode(settings.bufferMode));
     // Sizes of 0 or less are the toolkit's to replace with its default.
     glutInitWindowSize(windowSideRequest(settings.windowWidth), windowSideRequest(settings.windowHeight));
-    windowTitle = options.getString("-title", "Super sampled Motion-Blur", 2);
+    windowTitle = readWindowTitle(options);
     glutCreateWindow(windowTitle.data());
     return 0;
 }
@@ -78,13 +79,9 @@ int startUp(OptionReader& options)
     checkMotionSteps(settings.motionSteps);
     createWindow(options);
     registerCallbacks();
-    setUpEnvironmentTexture(options);
-    buildDisplayLists();
-    initRenderState();
+    setUpEnvironmentTexture(readEnvironmentFile(options), settings.textureFilter, settings.texturing != 0);
+    buildDisplayLists(settings.sceneKind, settings.divisions, settings.texturing != 0, settings.skyUDivisions,
+                      settings.skyVDivisions);
+    initRenderState(settings.sceneKind);
     return 0;
-}
-
-void quit()
-{
-    std::exit(0);
 }

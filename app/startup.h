@@ -1,12 +1,8 @@
 #pragma once
 // Start-up: window creation, callback registration and the fixed order of the
-// set-up steps; the program-wide window title and the one way the process ends.
-
-#include "options/text_string.h"
+// set-up steps.
 
 class OptionReader;
-
-extern TextString windowTitle;
 
 // GLUT display mode: RGB with depth and accumulation buffers, plus bufferMode
 // (GLUT_DOUBLE or GLUT_SINGLE).
@@ -19,6 +15,3 @@ int windowSideRequest(int side);
 int startUp(OptionReader& options);
 int createWindow(OptionReader& options);
 void registerCallbacks();
-
-// Ends the process with status 0 through the normal exit path.
-[[noreturn]] void quit();

@@ -3,48 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-const std::vector<OptionHelp>& optionHelp()
-{
-    static const std::vector<OptionHelp> table{
-        {"-width", 2, "N", "512", "window width in pixels"},
-        {"-height", 2, "N", "512", "window height in pixels"},
-        {"-N", 2, "", "", "nearest texture filter"},
-        {"-L", 2, "", "", "linear texture filter (wins over -N)"},
-        {"-LL", 3, "", "", "trilinear mipmapped texture filter, the default (wins over -L)"},
-        {"-qlxsize", 2, "N", "440", "accepted and ignored (1 to 1000)"},
-        {"-xcenter", 2, "N", "-20", "accepted and ignored"},
-        {"-ycenter", 2, "N", "10", "accepted and ignored"},
-        {"-sample", 3, "N", "2", "accepted and ignored (at least 1)"},
-        {"-tsize", 3, "N", "8", "accepted and ignored (texture size 2^N, N in 0..10)"},
-        {"-motion", 2, "N", "8", "sub-frames averaged into one blurred frame"},
-        {"-mspeed", 3, "X", "160.0", "spin speed that a drag gives"},
-        {"-sphere", 2, "N", "0", "nonzero draws the sky bowl behind the object"},
-        {"-objet", 2, "N", "1", "zero hides the object"},
-        {"-rotate", 2, "N", "0", "nonzero turns the environment image one degree a frame"},
-        {"-divide", 2, "N", "16", "angular divisions of the goblet; grid of the teapot (5)"},
-        {"-sudivide", 3, "N", "32", "sectors of the sky bowl (at least 3)"},
-        {"-svdivide", 3, "N", "16", "rings of the sky bowl (2 to 127)"},
-        {"-a", 2, "X", "23.0595", "accepted and ignored"},
-        {"-b", 2, "X", "32.6842", "accepted and ignored"},
-        {"-f", 2, "X", "5.44", "accepted and ignored"},
-        {"-FPS", 2, "", "", "show the frame-rate overlay"},
-        {"-SINGLE", 2, "", "", "single-buffered window"},
-        {"-GLASS", 2, "", "", "accepted and ignored"},
-        {"-TEAPOT", 4, "", "", "draw the Bezier teapot"},
-        {"-TEXTURE", 4, "", "", "draw a flat textured square"},
-        {"-NOTEX", 3, "", "", "no texturing"},
-        {"-MAXTRIANGLES", 4, "", "",
-         "triangle benchmark: untextured goblet, 1024 divisions, 128 x 128 window"},
-        {"-SPHERICAL", 3, "", "", "accepted and ignored"},
-        {"-RSPHERICAL", 3, "", "", "accepted and ignored"},
-        {"-HYPEROMNI", 2, "", "", "accepted and ignored"},
-        {"-PANORAMIC", 2, "", "", "accepted and ignored"},
-        {"-RPANORAMIC", 3, "", "", "accepted and ignored"},
-        {"-title", 2, "TEXT", "Super sampled Motion-Blur", "window title"},
-        {"-envfile", 2, "FILE", "sky.ppm", "environment image (PNM: P2, P3, P5 or P6)"},
-    };
-    return table;
-}
+#include "app/option_table.h"
 
 std::string usageText()
 {
@@ -53,16 +12,16 @@ std::string usageText()
         "Motion blur on an environment-mapped object, and a triangle-throughput benchmark.\n"
         "\n"
         "Options are case-sensitive and may be shortened to the form in brackets.\n";
-    for (const OptionHelp& o : optionHelp()) {
+    for (const OptionRow& o : optionTable()) {
         std::string left = "  " + std::string(o.name);
-        if (*o.argument)
-            left += std::string(" ") + o.argument;
+        if (*o.valueName)
+            left += std::string(" ") + o.valueName;
         left += " [" + std::string(o.name, static_cast<std::size_t>(o.shortest)) + "]";
         if (left.size() < 30)
             left.resize(30, ' ');
         else
             left += "\n" + std::string(30, ' ');
-        text += left + o.meaning;
+        text += left + o.help;
         if (*o.fallback)
             text += std::string(" (default ") + o.fallback + ")";
         text += "\n";

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "app/option_table.h"
 #include "geometry/goblet.h"
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
@@ -357,9 +358,10 @@ int main(int argc, char** argv)
 
     initState();
     if (options.mode == Mode::Scene) {
-        // The program's own texture set-up: same image, filter and generation.
+        // The program's own texture set-up: same image, default filter and generation.
         OptionReader reader(argc, argv);
-        setUpEnvironmentTexture(reader);
+        const Settings defaults;
+        setUpEnvironmentTexture(readEnvironmentFile(reader), defaults.textureFilter, defaults.texturing != 0);
     }
     if (options.mode == Mode::List || options.mode == Mode::Scene) {
         objectList = glGenLists(1);

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "geometry/angles.h"
 #include "platform/fatal_error.h"
 
 namespace {
@@ -48,7 +49,7 @@ void RevolvedMesh::revolve(int segmentsAround, int profilePoints, const ProfileP
     startPole_ = profile[0].radius == 0.0f;
     endPole_ = profile[profilePoints - 1].radius == 0.0f;
 
-    const double step = 2.0 * 3.14159265358979323846 / segmentsAround;
+    const double step = 2.0 * pi / segmentsAround;
     // Angle 0 lies on +y and angles grow towards +x.
     const auto point = [&](int p, int k) {
         const double theta = k * step;

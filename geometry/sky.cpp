@@ -5,9 +5,10 @@
 #include <array>
 #include <cmath>
 
+#include "geometry/angles.h"
+
 namespace {
 
-constexpr double degreesToRadians = 0.017453292519943295;
 // The bottom of the bowl is a tiny open ring rather than a pole.
 constexpr float bottomRadius = 0.0001f;
 
@@ -30,7 +31,7 @@ RevolvedMesh makeSkyMesh(int sectors, int rings, float radius)
     std::array<ProfilePoint, skyMaxRings + 1> profile;
     const double ringAngle = 90.0 / rings;
     for (int k = 0; k <= rings; ++k) {
-        const double alpha = k * ringAngle * degreesToRadians;
+        const double alpha = k * ringAngle * radiansPerDegree;
         profile[k] = {static_cast<float>(std::sin(alpha)), static_cast<float>(-std::cos(alpha))};
     }
     profile[0].radius = bottomRadius;

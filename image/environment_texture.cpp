@@ -5,11 +5,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/installation.h"
-#include "app/settings.h"
 #include "image/mipmap_input.h"
-#include "options/option_reader.h"
 #include "platform/fatal_error.h"
+#include "platform/installation.h"
 #include "platform/open_file.h"
 #include "platform/path.h"
 
@@ -85,10 +83,10 @@ PnmImagePtr loadEnvironmentImage(const TextString& fileName, TextString director
     return image;
 }
 
-void uploadEnvironmentImage(const PnmImage& image)
+void uploadEnvironmentImage(const PnmImage& image, GLint filter)
 {
     glPixelTransferi(GL_MAP_COLOR, GL_FALSE);
-    if (settings.textureFilter == GL_LINEAR_MIPMAP_LINEAR) {
+    if (filter == GL_LINEAR_MIPMAP_LINEAR) {
         // Images GLU would get wrong are refused or have their rows rescaled
         // first, as mipmap_input.h explains.
         if (!mipmapsFitGlu(image.width, image.height))
@@ -133,24 +131,24 @@ void applyTextureFilter(GLint filter)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
 }
 
-void setUpEnvironmentTexture(OptionReader& options)
+void setUpEnvironmentTexture(const TextString& fileName, GLint filter, bool texturing)
 {
     glGenTextures(1, &environmentTexture);
     glBindTexture(GL_TEXTURE_2D, environmentTexture);
     // Decoded rows are packed at 3 bytes a pixel with no padding.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 
-    const TextString fileName = options.getString("-envfile", "sky.ppm", 2);
     // Loaded and uploaded even without texturing: a key can switch it on later.
-    uploadEnvironmentImage(*loadEnvironmentImage(fileName, "QLX_TEST_IMAGE_PATH", installedDataDirectory()));
+    uploadEnvironmentImage(*loadEnvironmentImage(fileName, "QLX_TEST_IMAGE_PATH", installedDataDirectory()),
+                           filter);
 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    if (settings.texturing)
+    if (texturing)
         glEnable(GL_TEXTURE_2D);
     // Generation is only configured here; each frame switches it on and off.
     glTexGenf(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
     glTexGenf(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    applyTextureFilter(settings.textureFilter);
+    applyTextureFilter(filter);
 }

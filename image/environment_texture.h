@@ -7,13 +7,12 @@
 #include "image/pnm_reader.h"
 #include "options/text_string.h"
 
-class OptionReader;
-
 // Generated and bound at start-up; never rebound or deleted.
 extern GLuint environmentTexture;
 
-// Finds, decodes and uploads the environment image and fixes the texture state.
-void setUpEnvironmentTexture(OptionReader& options);
+// Finds, decodes and uploads the environment image and fixes the texture state
+// for the minification filter; texturing starts switched on or off.
+void setUpEnvironmentTexture(const TextString& fileName, GLint filter, bool texturing);
 
 // Opens fileName as given, else in the directory named by the environment
 // variable directoryVariable, or in unsetDirectory when that variable is not
@@ -24,7 +23,7 @@ PnmImagePtr loadEnvironmentImage(const TextString& fileName, TextString director
 // Defines the bound texture's image: a mipmap chain for the trilinear filter,
 // level 0 alone otherwise. A mipmap failure is fatal; an image too large for
 // GLU is reported as GLU running out of memory.
-void uploadEnvironmentImage(const PnmImage& image);
+void uploadEnvironmentImage(const PnmImage& image, GLint filter);
 
 // Magnification follows the first half of the minification filter's name.
 void applyTextureFilter(GLint filter);

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/startup.h"
 #include "platform/box_text.h"
 #include "platform/message_box.h"
+#include "platform/quit.h"
 
 void reportFatalError(const char* caption, const char* boxText, const char* errorLine)
 {

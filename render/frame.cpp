@@ -5,25 +5,25 @@
 
 #include "app/settings.h"
 #include "render/frame_state.h"
+#include "render/projection.h"
 #include "render/rate_meter.h"
 #include "render/screen_space.h"
 #include "render/spin.h"
 
 namespace {
 
-constexpr float kObjectDistance = 16.0f;
-constexpr double kNear = 5.0;
-constexpr double kSkyFar = 10000.0;
+constexpr float objectDistance = 16.0f;
+constexpr double skyFarPlane = 10000.0;
 // Just in front of the cleared depth, so the fade quad loses only to the object.
-constexpr float kFadeDepth = 0.9999f;
-constexpr float kAutoRotateDegrees = 1.0f;
+constexpr float fadeDepth = 0.9999f;
+constexpr float autoRotateDegrees = 1.0f;
 
 void drawSky()
 {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    gluPerspective(frameState.fieldOfViewY, frameState.aspectRatio, kNear, kSkyFar);
+    gluPerspective(frameState.fieldOfViewY, frameState.aspectRatio, nearPlane, skyFarPlane);
     glMatrixMode(GL_MODELVIEW);
     if (settings.texturing) {
         glDisable(GL_TEXTURE_GEN_S);
@@ -101,7 +101,7 @@ void display()
         // The texture matrix is never reset: the image keeps turning about its centre.
         glMatrixMode(GL_TEXTURE);
         glTranslatef(0.5f, 0.5f, 0.0f);
-        glRotatef(kAutoRotateDegrees, 0.0f, 0.0f, 1.0f);
+        glRotatef(autoRotateDegrees, 0.0f, 0.0f, 1.0f);
         glTranslatef(-0.5f, -0.5f, 0.0f);
         glMatrixMode(GL_MODELVIEW);
     }
@@ -132,7 +132,7 @@ void composeFrame()
 void drawSubframe(int steps, int index)
 {
     glPushMatrix();
-    glTranslatef(0.0f, 0.0f, -kObjectDistance);
+    glTranslatef(0.0f, 0.0f, -objectDistance);
     applyOrientation(steps, advancesOrientation(steps, index, frameState.multiPass));
     if (steps != 0 && index >= 2)
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f / static_cast<float>(index));
@@ -145,7 +145,7 @@ void drawSubframe(int steps, int index)
 void drawObjectDepth()
 {
     glPushMatrix();
-    glTranslatef(0.0f, 0.0f, -kObjectDistance);
+    glTranslatef(0.0f, 0.0f, -objectDistance);
     // With blur on every depth pass takes the next step and the colour pass
     // after it draws at that orientation.
     applyOrientation(frameState.blurSteps, frameState.blurSteps != 0);
@@ -159,10 +159,10 @@ void drawFadeQuad(int index)
     const float* clear = frameState.clearColor;
     glColor4f(clear[0], clear[1], clear[2], 1.0f / static_cast<float>(index));
     glBegin(GL_QUADS);
-    glVertex3f(-1.0f, -1.0f, kFadeDepth);
-    glVertex3f(1.0f, -1.0f, kFadeDepth);
-    glVertex3f(1.0f, 1.0f, kFadeDepth);
-    glVertex3f(-1.0f, 1.0f, kFadeDepth);
+    glVertex3f(-1.0f, -1.0f, fadeDepth);
+    glVertex3f(1.0f, -1.0f, fadeDepth);
+    glVertex3f(1.0f, 1.0f, fadeDepth);
+    glVertex3f(-1.0f, 1.0f, fadeDepth);
     glEnd();
     endScreenSpace();
 }

@@ -4,13 +4,13 @@
 #include <cctype>
 
 #include "app/settings.h"
-#include "app/startup.h"
+#include "platform/quit.h"
 #include "render/frame_state.h"
 #include "render/rate_meter.h"
 
 namespace {
 
-constexpr unsigned char kEscape = 27;
+constexpr unsigned char escapeKey = 27;
 
 // The meter samples now and again a millisecond later, starting a fresh interval.
 void restartRates()
@@ -70,7 +70,7 @@ void idle()
 
 void keyboard(unsigned char key, int, int)
 {
-    if (key == kEscape)
+    if (key == escapeKey)
         quit();
     switch (std::tolower(key)) {
     case 'f':

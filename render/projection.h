@@ -10,6 +10,11 @@ double fieldOfViewFor(int width, int height);
 // plus a margin below the top edge, taken from the width alone.
 float overlayBaselineFor(int width);
 
+// Depth range of the object's projection. The sky's pass keeps the near
+// plane and reaches much further.
+inline constexpr double nearPlane = 5.0;
+inline constexpr double farPlane = 30.0;
+
 // A window with no area has no aspect ratio; its projection is left alone.
 inline bool hasArea(int width, int height)
 {

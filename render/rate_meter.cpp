@@ -4,10 +4,12 @@
 #include <array>
 #include <cstdio>
 
-#include "app/startup.h"
+#include "app/settings.h"
 #include "platform/clock.h"
 #include "render/frame_state.h"
 #include "render/screen_space.h"
+
+TextString windowTitle;
 
 RateFormat rateFormatFor(int maxTriangles, SceneKind sceneKind)
 {
@@ -26,7 +28,7 @@ float kiloTrianglesPerSecond(int objectTriangles, int blurSteps, float framesPer
 
 TextString formatRateText(RateFormat format, float framesPerSecond, float kiloTriangles)
 {
-    std::array<char, kRateBufferSize> buffer{};
+    std::array<char, rateBufferSize> buffer{};
     const double fps = framesPerSecond;
     const double ktps = kiloTriangles;
     switch (format) {

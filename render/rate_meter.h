@@ -6,10 +6,13 @@
 #include <cfloat>
 #include <optional>
 
-#include "app/settings.h"
 #include "options/text_string.h"
+#include "render/scene_kind.h"
 
 struct FrameState;
+
+// The title text, set when the window is created; the meter puts it after the rates.
+extern TextString windowTitle;
 
 // Timer callback of the rate meter: 0 periodic, 1 restart, 2 second restart sample.
 void rateTimer(int value);
@@ -39,7 +42,7 @@ constexpr int longestFixedText(int decimals)
 }
 
 // Room for the longest rate text any pair of floats can give, terminator included.
-constexpr int kRateBufferSize =
+constexpr int rateBufferSize =
     longestFixedText(2) + int(sizeof " FPS ") - 1 + longestFixedText(3) + int(sizeof " kTPS") - 1 + 1;
 
 TextString formatRateText(RateFormat format, float framesPerSecond, float kiloTriangles);

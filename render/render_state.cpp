@@ -8,7 +8,7 @@
 #include "render/projection.h"
 #include "render/rate_meter.h"
 
-void initRenderState()
+void initRenderState(SceneKind scene)
 {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     const float* clear = frameState.clearColor;
@@ -18,7 +18,7 @@ void initRenderState()
     glDepthFunc(GL_LEQUAL);
     glShadeModel(GL_SMOOTH);
     // The teapot's patches wind clockwise and are not closed, so nothing is culled.
-    if (settings.sceneKind == SceneKind::Teapot) {
+    if (scene == SceneKind::Teapot) {
         glFrontFace(GL_CW);
     } else {
         glFrontFace(GL_CCW);
@@ -48,7 +48,7 @@ void reshape(int width, int height)
         glLoadIdentity();
         frameState.fieldOfViewY = fieldOfViewFor(width, height);
         frameState.aspectRatio = static_cast<double>(width) / height;
-        gluPerspective(frameState.fieldOfViewY, frameState.aspectRatio, 5.0, 30.0);
+        gluPerspective(frameState.fieldOfViewY, frameState.aspectRatio, nearPlane, farPlane);
         glMatrixMode(GL_MODELVIEW);
 
         settings.windowWidth = width;

@@ -44,7 +44,7 @@ SpinRotation spinRotation(SpinStep step)
     Vec3 axis{step.y, step.x, 0.0f};
     normalize(axis);
     const float angle = std::hypot(step.x, step.y);
-    // An infinite speed (from "-mspeed" beyond the float range) would turn the
+    // An infinite speed (from -mspeed beyond the float range) would turn the
     // orientation into NaN and lose the object for good: it is no rotation.
     if (!std::isfinite(angle) || !std::isfinite(axis.x) || !std::isfinite(axis.y))
         return {};

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+#include "geometry/angles.h"
 
-constexpr double pi = 3.14159265358979323846;
+namespace {
 
 // Small colour arithmetic ---------------------------------------------------
 

@@ -232,6 +232,20 @@ TEST(OptionTable, ProjectionPrecedence)
     }
 }
 
+TEST(OptionTable, StartUpTakesTheTitleThenTheImageFile)
+{
+    std::string words[] = {"prog", "-e", "x.ppm", "-ti", "Demo", "-other"};
+    char* argv[] = {words[0].data(), words[1].data(), words[2].data(),
+                    words[3].data(), words[4].data(), words[5].data(), nullptr};
+    OptionReader reader(6, argv);
+    EXPECT_EQ(readWindowTitle(reader), TextString("Demo"));
+    EXPECT_EQ(readEnvironmentFile(reader), TextString("x.ppm"));
+    ASSERT_EQ(reader.count(), 2);
+    EXPECT_EQ(reader.arg(1), TextString("-other"));
+    EXPECT_EQ(readWindowTitle(reader), TextString("Super sampled Motion-Blur"));
+    EXPECT_EQ(readEnvironmentFile(reader), TextString("sky.ppm"));
+}
+
 TEST(DisplayMode, DoubleUnlessSingle)
 {
     EXPECT_EQ(displayMode(GLUT_DOUBLE), 22u);

@@ -1,5 +1,9 @@
 #include <cstring>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,13 +43,13 @@ bool sameSettings(const Settings& a, const Settings& b)
 TEST(Usage, AdvertisedAbbreviationsMatchTheOptionTable)
 {
     int checked = 0;
-    for (const OptionHelp& o : optionHelp()) {
+    for (const OptionRow& o : optionTable()) {
         const std::string name = o.name;
-        if (name == "-title" || name == "-envfile")
+        if (o.kind == OptionKind::Text)
             continue;  // read after the table, during start-up
         std::vector<std::string> value;
-        if (*o.argument)
-            value.push_back(std::strcmp(o.argument, "N") == 0 ? "3" : "3.5");
+        if (*o.valueName)
+            value.push_back(std::strcmp(o.valueName, "N") == 0 ? "3" : "3.5");
         auto with = [&](const std::string& option) {
             std::vector<std::string> args{option};
             args.insert(args.end(), value.begin(), value.end());
@@ -66,7 +70,7 @@ TEST(Usage, AdvertisedAbbreviationsMatchTheOptionTable)
 TEST(Usage, TextListsEveryOptionKeyAndTheVariable)
 {
     const std::string text = usageText();
-    for (const OptionHelp& o : optionHelp()) {
+    for (const OptionRow& o : optionTable()) {
         const std::string shortest(o.name, static_cast<std::size_t>(o.shortest));
         EXPECT_NE(text.find("  " + std::string(o.name)), std::string::npos) << o.name;
         EXPECT_NE(text.find("[" + shortest + "]"), std::string::npos) << o.name;
@@ -74,6 +78,44 @@ TEST(Usage, TextListsEveryOptionKeyAndTheVariable)
     for (const char* word : {"Escape", "QLX_TEST_IMAGE_PATH", "Super sampled Motion-Blur", "sky.ppm"})
         EXPECT_NE(text.find(word), std::string::npos) << word;
     EXPECT_EQ(versionText(), "qlxtest " QLXTEST_PROJECT_VERSION "\n");
+}
+
+// The man page's OPTIONS section lists exactly the table's options, each with
+// its abbreviation, its value's name and its default.
+TEST(Usage, ManPageAgreesWithTheTable)
+{
+    std::ifstream file(QLXTEST_SOURCE_DIR "/docs/qlxtest.1");
+    std::stringstream page;
+    page << file.rdbuf();
+    const std::string text = page.str();
+    const std::size_t start = text.find(".SH OPTIONS\n");
+    ASSERT_NE(start, std::string::npos);
+    const std::string section = text.substr(start, text.find("\n.SH ", start + 1) - start);
+
+    struct Entry {
+        std::string shortest, valueName, body;
+    };
+    std::map<std::string, Entry> entries;
+    // "\fB\-width\fR \fIN\fR [\fB\-w\fR]", several to a line for grouped options.
+    const std::regex head(R"(\\fB\\-(\w+)\\fR(?: \\fI(\w+)\\fR)? \[\\fB\\-(\w+)\\fR\])");
+    for (std::size_t at = section.find(".TP\n"); at != std::string::npos;) {
+        const std::size_t next = section.find(".TP\n", at + 1);
+        const std::string entry = section.substr(at + 4, next - at - 4);
+        const std::string headLine = entry.substr(0, entry.find('\n'));
+        for (std::sregex_iterator m(headLine.begin(), headLine.end(), head), end; m != end; ++m)
+            entries["-" + (*m)[1].str()] = {"-" + (*m)[3].str(), (*m)[2].str(), entry.substr(headLine.size())};
+        at = next;
+    }
+    EXPECT_EQ(entries.size(), optionTable().size());
+    for (const OptionRow& o : optionTable()) {
+        const auto found = entries.find(o.name);
+        ASSERT_NE(found, entries.end()) << o.name;
+        EXPECT_EQ(found->second.shortest, std::string(o.name, static_cast<std::size_t>(o.shortest))) << o.name;
+        EXPECT_EQ(found->second.valueName, o.valueName) << o.name;
+        // A leading minus is written "\-" in a man page.
+        const std::string fallback = (*o.fallback == '-' ? "\\" : "") + std::string(o.fallback);
+        EXPECT_NE(found->second.body.find(fallback), std::string::npos) << o.name;
+    }
 }
 
 } // namespace

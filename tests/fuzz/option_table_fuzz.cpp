@@ -103,9 +103,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     applyOptionTable(options);
     require(leavesSubsequence(options, given));
     checkSettings();
-    options.getString("-title", "Super sampled Motion-Blur", 2);
+    readWindowTitle(options);
     require(leavesSubsequence(options, given));
-    options.getString("-envfile", "sky.ppm", 2);
+    readEnvironmentFile(options);
     require(leavesSubsequence(options, given));
 
     require(options.argv() == argv.data() && argv == pointers);

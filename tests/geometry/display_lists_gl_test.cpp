@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "app/settings.h"
-#include "geometry/display_lists.h"
 #include "geometry/goblet.h"
 #include "list_capture.h"
 #include "mesh_checks.h"
+#include "render/display_lists.h"
 #include "render/frame_state.h"
 #include "support/gl_test_window.h"
 
@@ -35,14 +35,14 @@ protected:
 
     ListCapture captureObject()
     {
-        buildObjectList();
+        buildObjectList(settings.sceneKind, settings.divisions, settings.texturing != 0);
         EXPECT_NE(frameState.objectList, 0u);
         return captureList(frameState.objectList);
     }
 
     ListCapture captureSky()
     {
-        buildSkyList();
+        buildSkyList(settings.skyUDivisions, settings.skyVDivisions);
         EXPECT_NE(frameState.skyList, 0u);
         return captureList(frameState.skyList);
     }
@@ -354,7 +354,7 @@ TEST_F(DisplayLists, UntexturedQuadSceneCompilesAnEmptyList)
 
 TEST_F(DisplayLists, BuildAllocatesObjectSkyAndOverlayNamesInOrder)
 {
-    buildDisplayLists();
+    buildDisplayLists(settings.sceneKind, settings.divisions, true, settings.skyUDivisions, settings.skyVDivisions);
     EXPECT_NE(frameState.objectList, 0u);
     EXPECT_GT(frameState.skyList, frameState.objectList);
     EXPECT_GT(frameState.overlayList, frameState.skyList);

@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "image/environment_texture.h"
 #include "image_files.h"
-#include "options/option_reader.h"
 #include "support/gl_test_window.h"
 
 namespace {
@@ -20,7 +18,6 @@ protected:
     TempDir dir;
     std::string imagePath;
     std::vector<std::uint8_t> imagePixels;
-    Settings saved = settings;
 
     void SetUp() override
     {
@@ -35,27 +32,15 @@ protected:
 
     void TearDown() override
     {
-        settings = saved;
         glDisable(GL_TEXTURE_2D);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     }
 
-    // Runs the set-up over a command line naming the test image.
     void setUpWith(int filter, int texturing)
     {
-        settings.textureFilter = filter;
-        settings.texturing = texturing;
         // Leave a wrong alignment behind: the set-up must set its own.
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        std::vector<std::string> words{"qlxtest", "-env", imagePath, "-other"};
-        std::vector<char*> argv;
-        for (auto& w : words)
-            argv.push_back(w.data());
-        argv.push_back(nullptr);
-        OptionReader options(static_cast<int>(words.size()), argv.data());
-        setUpEnvironmentTexture(options);
-        ASSERT_EQ(options.count(), 2) << "-envfile and its value must leave the argument list";
-        EXPECT_EQ(options.arg(1), TextString("-other"));
+        setUpEnvironmentTexture(imagePath.c_str(), filter, texturing != 0);
     }
 
     static GLint texParameter(GLenum name)

@@ -58,7 +58,7 @@ TEST(RateText, WidestFiguresFitWhole)
     EXPECT_EQ(widest.size(), 42u + 5u + 44u + 5u) << widest;
     EXPECT_EQ(widest.rfind("340282346638528859811704183484516925440.00 FPS -", 0), 0u) << widest;
     EXPECT_EQ(widest.substr(widest.size() - 9), ".000 kTPS");
-    EXPECT_LT(static_cast<int>(widest.size()), kRateBufferSize);
+    EXPECT_LT(static_cast<int>(widest.size()), rateBufferSize);
 
     const std::string wideRate = text(formatRateText(RateFormat::FramesAndTriangles, 123456.78f, 1.0f));
     EXPECT_EQ(wideRate, "123456.78 FPS     1.000 kTPS");

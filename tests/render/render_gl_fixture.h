@@ -45,7 +45,7 @@ protected:
         settings = Settings{};
         frameState = FrameState{};
         settings.bufferMode = GLUT_SINGLE;
-        initRenderState();
+        initRenderState(settings.sceneKind);
         reshape(kSize, kSize);
         frameState.objectList = compileTestObject();
         frameState.skyList = glGenLists(1);

@@ -47,11 +47,9 @@ TEST_F(RenderState, FixedStateForTheGoblet)
 TEST(RenderStateTeapot, ClockwiseFrontFacesAndNoCulling)
 {
     ensureGlTestWindow(64, 64, GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    settings = Settings{};
-    settings.sceneKind = SceneKind::Teapot;
     // As in a fresh context: earlier cases in this process may have enabled it.
     glDisable(GL_CULL_FACE);
-    initRenderState();
+    initRenderState(SceneKind::Teapot);
     EXPECT_EQ(integer(GL_FRONT_FACE), GL_CW);
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     EXPECT_EQ(integer(GL_CULL_FACE_MODE), GL_BACK);

@@ -1,6 +1,5 @@
-#include "geometry/display_lists.h"
+#include "render/display_lists.h"
 
-#include "app/settings.h"
 #include "geometry/goblet.h"
 #include "geometry/sky.h"
 #include "geometry/teapot.h"
@@ -43,36 +42,35 @@ GLuint allocateListName(GLuint& field)
     return field;
 }
 
-void buildObjectList()
+void buildObjectList(SceneKind scene, int divisions, bool texturing)
 {
     glNewList(allocateListName(frameState.objectList), GL_COMPILE);
-    switch (settings.sceneKind) {
+    switch (scene) {
     case SceneKind::Goblet:
-        buildGoblet(settings.divisions, gobletSize, settings.texturing != 0);
-        frameState.objectTriangles = gobletTriangles(settings.divisions);
+        buildGoblet(divisions, gobletSize, texturing);
+        frameState.objectTriangles = gobletTriangles(divisions);
         break;
     case SceneKind::TexturedQuad:
-        // Without texturing the quad scene shows no object at all.
-        if (settings.texturing)
+        if (texturing)
             drawTexturedQuad();
         break;
     case SceneKind::Teapot:
-        drawTeapot(settings.divisions, teapotSize);
+        drawTeapot(divisions, teapotSize);
         break;
     }
     glEndList();
 }
 
-void buildSkyList()
+void buildSkyList(int sectors, int rings)
 {
     glNewList(allocateListName(frameState.skyList), GL_COMPILE);
-    buildSky(settings.skyUDivisions, settings.skyVDivisions, skyRadius);
+    buildSky(sectors, rings, skyRadius);
     glEndList();
 }
 
-void buildDisplayLists()
+void buildDisplayLists(SceneKind scene, int divisions, bool texturing, int skySectors, int skyRings)
 {
-    buildObjectList();
-    buildSkyList();
+    buildObjectList(scene, divisions, texturing);
+    buildSkyList(skySectors, skyRings);
     allocateListName(frameState.overlayList);
 }

@@ -1,0 +1,8 @@
+#include "platform/quit.h"
+
+#include <cstdlib>
+
+void quit()
+{
+    std::exit(0);
+}
