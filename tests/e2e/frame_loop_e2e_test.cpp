@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -92,6 +93,25 @@ int whitePixels(const Screenshot& shot)
         for (int x = 0; x < shot.width; ++x)
             count += near(shot.pixel(x, y), 255, 255, 255, 0);
     return count;
+}
+
+// Whether the window's visual is double-buffered: the "db" column of
+// glxinfo's row for the visual that xwininfo names.
+std::optional<bool> hasBackBuffer(const std::string& display, unsigned long id)
+{
+    const std::string on = "DISPLAY=" + shellQuote(display) + " ";
+    std::smatch m;
+    const std::string window = captureCommand(on + "xwininfo -id " + std::to_string(id));
+    if (!std::regex_search(window, m, std::regex("Visual: (0x[0-9a-f]+)")))
+        return std::nullopt;
+    const unsigned long visual = std::stoul(m[1], nullptr, 16);
+    // Visual id, depth, class, then the columns sp, sz, l, ci and db.
+    static const std::regex row(R"(^(0x[0-9a-f]+) +\d+ +\w+ +\d+ +\d+ +\d+ +\w +([y.]) .*)");
+    std::istringstream visuals(captureCommand(on + "glxinfo"));
+    for (std::string line; std::getline(visuals, line);)
+        if (std::regex_match(line, m, row) && std::stoul(m[1], nullptr, 16) == visual)
+            return m[2] == "y";
+    return std::nullopt;
 }
 
 class FrameLoop : public ::testing::Test {
@@ -291,16 +311,26 @@ TEST_F(FrameLoop, DragSetsTheObjectSpinningAndItKeepsSpinning)
     quitWithEscape();
 }
 
+// "-SINGLE" draws the default picture, the clear colour round the object,
+// into a window whose visual has no back buffer.
 TEST_F(FrameLoop, SingleBufferedWindowShowsTheFrames)
 {
+    ASSERT_NO_FATAL_FAILURE(start({}));
+    pause(300);
+    const Screenshot doubled = shot();
+    EXPECT_EQ(hasBackBuffer(display.name(), window.id), true);
+    quitWithEscape();
+    int clear = 0;
+    for (int y = 0; y < doubled.height; ++y)
+        for (int x = 0; x < doubled.width; ++x)
+            clear += near(doubled.pixel(x, y), kClear[0], kClear[1], kClear[2], 0);
+    EXPECT_GT(clear, 10000);
+    EXPECT_GT(doubled.width * doubled.height - clear, 10000);
+
     ASSERT_NO_FATAL_FAILURE(start({"-SINGLE"}));
     pause(300);
-    const Screenshot picture = shot();
-    int objectPixels = 0;
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x)
-            objectPixels += !near(picture.pixel(x, y), kClear[0], kClear[1], kClear[2], 0);
-    EXPECT_GT(objectPixels, 10000);
+    EXPECT_TRUE(shot().rgb == doubled.rgb);
+    EXPECT_EQ(hasBackBuffer(display.name(), window.id), false);
     quitWithEscape();
 }
 
