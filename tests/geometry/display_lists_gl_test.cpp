@@ -224,7 +224,6 @@ bool onSkyRing(const Vec3& p, int ring)
 TEST_F(DisplayLists, DefaultSkyIs16StripsOfTexturedQuads)
 {
     const ListCapture c = captureSky();
-    EXPECT_EQ(c.triangles(), 1024u);
     EXPECT_EQ(c.verticesSubmitted, 16u * 66);
     ASSERT_EQ(c.triangles(), 1024u);
     std::size_t t = 0;

@@ -54,28 +54,6 @@ TEST(Goblet, TrianglesAreCountedOnlyWhenSomethingIsDrawn)
     EXPECT_EQ(gobletTriangles(std::numeric_limits<int>::max()), std::numeric_limits<int>::max());
 }
 
-TEST(Goblet, DefaultMeshHasPolesExtentAndUpDownPoleNormals)
-{
-    const RevolvedMesh mesh = makeGobletMesh(16, 4.8f);
-    EXPECT_EQ(mesh.cellCapacity(), 16 * 39);
-    EXPECT_EQ(mesh.segmentsAround(), 16);
-    EXPECT_EQ(mesh.profilePoints(), 40);
-    EXPECT_TRUE(mesh.startPole());
-    EXPECT_TRUE(mesh.endPole());
-
-    const Extent e = extentOf(mesh);
-    EXPECT_NEAR(e.minZ, -4.898f, 1e-3f);
-    EXPECT_NEAR(e.maxZ, 4.849f, 1e-3f);
-    EXPECT_NEAR(e.maxRadius, 3.643f, 1e-3f);
-
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(distance(mesh.cell(i, 0).corners[0], {0.0f, 0.0f, 0.0f}), 0.0f);
-        EXPECT_EQ(distance(mesh.cell(i, 0).normals[0], {0.0f, 0.0f, 1.0f}), 0.0f);
-        EXPECT_NEAR(mesh.cell(i, 38).corners[1].z, -4.431f, 1e-3f);
-        EXPECT_EQ(distance(mesh.cell(i, 38).normals[1], {0.0f, 0.0f, -1.0f}), 0.0f);
-    }
-}
-
 TEST(Goblet, EveryVertexCarriesOneNormalInAllItsCells)
 {
     for (int divisions : {3, 16}) {
@@ -120,32 +98,6 @@ TEST(Sky, DefaultBowlIsAHemisphereWithAnOpenBottom)
         EXPECT_LT(p.x * n.x + p.y * n.y + p.z * n.z, 0.0f);
         EXPECT_GE(n.z, 0.0f);
     });
-}
-
-TEST(Sky, TextureCoordinatesStayInsideTheSphereMap)
-{
-    const RevolvedMesh mesh = makeSkyMesh(32, 16, 1000.0f);
-    float farthest = 0.0f;
-    forEachUsedCorner(mesh, [&](int i, int j, int corner) {
-        const Vec3 st = sphereMapCoords(mesh.cell(i, j).normals[corner]);
-        farthest = std::max(farthest, std::hypot(st.x - 0.5f, st.y - 0.5f));
-        if (j == 0 && corner == 0) {
-            EXPECT_NEAR(std::hypot(st.x - 0.5f, st.y - 0.5f), 0.012f, 1e-3f);
-        }
-    });
-    EXPECT_LT(farthest, 0.354f);
-    EXPECT_NEAR(farthest, 0.345f, 2e-3f);
-
-    // The rim point on +y.
-    const Vec3 rim = mesh.cell(0, 15).corners[1];
-    ASSERT_NEAR(rim.y, 1000.0f, 1e-2f);
-    const Vec3 n = mesh.cell(0, 15).normals[1];
-    EXPECT_NEAR(n.x, 0.0f, 1e-5f);
-    EXPECT_NEAR(n.y, -0.9988f, 1e-4f);
-    EXPECT_NEAR(n.z, 0.0491f, 1e-4f);
-    const Vec3 st = sphereMapCoords(n);
-    EXPECT_NEAR(st.x, 0.5f, 1e-5f);
-    EXPECT_NEAR(st.y, 0.155f, 1e-3f);
 }
 
 TEST(Sky, DivisionCountsAreClamped)
