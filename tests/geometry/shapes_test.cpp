@@ -54,28 +54,6 @@ TEST(Goblet, TrianglesAreCountedOnlyWhenSomethingIsDrawn)
     EXPECT_EQ(gobletTriangles(std::numeric_limits<int>::max()), std::numeric_limits<int>::max());
 }
 
-TEST(Goblet, DefaultMeshHasPolesExtentAndUpDownPoleNormals)
-{
-    const RevolvedMesh mesh = makeGobletMesh(16, 4.8f);
-    EXPECT_EQ(mesh.cellCapacity(), 16 * 39);
-    EXPECT_EQ(mesh.segmentsAround(), 16);
-    EXPECT_EQ(mesh.profilePoints(), 40);
-    EXPECT_TRUE(mesh.startPole());
-    EXPECT_TRUE(mesh.endPole());
-
-    const Extent e = extentOf(mesh);
-    EXPECT_NEAR(e.minZ, -4.898f, 1e-3f);
-    EXPECT_NEAR(e.maxZ, 4.849f, 1e-3f);
-    EXPECT_NEAR(e.maxRadius, 3.643f, 1e-3f);
-
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(distance(mesh.cell(i, 0).corners[0], {0.0f, 0.0f, 0.0f}), 0.0f);
-        EXPECT_EQ(distance(mesh.cell(i, 0).normals[0], {0.0f, 0.0f, 1.0f}), 0.0f);
-        EXPECT_NEAR(mesh.cell(i, 38).corners[1].z, -4.431f, 1e-3f);
-        EXPECT_EQ(distance(mesh.cell(i, 38).normals[1], {0.0f, 0.0f, -1.0f}), 0.0f);
-    }
-}
-
 TEST(Goblet, EveryVertexCarriesOneNormalInAllItsCells)
 {
     for (int divisions : {3, 16}) {
@@ -122,32 +100,6 @@ TEST(Sky, DefaultBowlIsAHemisphereWithAnOpenBottom)
     });
 }
 
-TEST(Sky, TextureCoordinatesStayInsideTheSphereMap)
-{
-    const RevolvedMesh mesh = makeSkyMesh(32, 16, 1000.0f);
-    float farthest = 0.0f;
-    forEachUsedCorner(mesh, [&](int i, int j, int corner) {
-        const Vec3 st = sphereMapCoords(mesh.cell(i, j).normals[corner]);
-        farthest = std::max(farthest, std::hypot(st.x - 0.5f, st.y - 0.5f));
-        if (j == 0 && corner == 0) {
-            EXPECT_NEAR(std::hypot(st.x - 0.5f, st.y - 0.5f), 0.012f, 1e-3f);
-        }
-    });
-    EXPECT_LT(farthest, 0.354f);
-    EXPECT_NEAR(farthest, 0.345f, 2e-3f);
-
-    // The rim point on +y.
-    const Vec3 rim = mesh.cell(0, 15).corners[1];
-    ASSERT_NEAR(rim.y, 1000.0f, 1e-2f);
-    const Vec3 n = mesh.cell(0, 15).normals[1];
-    EXPECT_NEAR(n.x, 0.0f, 1e-5f);
-    EXPECT_NEAR(n.y, -0.9988f, 1e-4f);
-    EXPECT_NEAR(n.z, 0.0491f, 1e-4f);
-    const Vec3 st = sphereMapCoords(n);
-    EXPECT_NEAR(st.x, 0.5f, 1e-5f);
-    EXPECT_NEAR(st.y, 0.155f, 1e-3f);
-}
-
 TEST(Sky, DivisionCountsAreClamped)
 {
     struct Case {
@@ -188,36 +140,47 @@ TEST(Teapot, ControlPointsAreThePublishedTable)
         }
 }
 
-// Every mirrored copy of a body patch must face the same way (outwards), or
-// half the pot would be inside out.
-TEST(Teapot, MirroredSurfacesKeepTheirOrientation)
+// Every edge of the 32 surfaces, bar the poles and the open ends (the rim's
+// top, the lid's edge, both ends of the handle and of the spout), meets
+// another surface's edge with the control net running straight across: a
+// point number out of place in a patch breaks an edge or bends the net.
+TEST(Teapot, SurfacesJoinTheirNeighboursSmoothly)
 {
     const auto grids = teapotControlGrids();
-    const auto at = [](const TeapotControlGrid& g, int row, int column) {
-        const float* p = &g[(4 * row + column) * 3];
+    // Point k along edge e (grid e / 4; first row, last row, first column,
+    // last column), on the edge at depth 0 and next to it inside at depth 1.
+    const auto point = [&](int e, int k, int depth) {
+        const int side = e % 4, line = side % 2 ? 3 - depth : depth;
+        const float* p = &grids[e / 4][3 * (side < 2 ? 4 * line + k : 4 * k + line)];
         return Vec3{p[0], p[1], p[2]};
     };
-    // Patches 1 and 2 (upper and lower body) are grids 4-7 and 8-11.
-    const auto facing = [&](const TeapotControlGrid& grid) {
-        const Vec3 centre = at(grid, 1, 1);
-        const Vec3 n = cross(at(grid, 1, 2) - centre, at(grid, 2, 1) - centre);
-        return n.x * centre.x + n.y * centre.y;  // > 0: u x v points away from the axis
+    const auto joins = [&](int a, int b, bool reversed) {
+        for (int k = 0; k < 4; ++k) {
+            const int kb = reversed ? 3 - k : k;
+            const Vec3 on = point(a, k, 0), u = point(a, k, 1) - on, v = point(b, kb, 1) - on;
+            if (distance(on, point(b, kb, 0)) != 0.0f)
+                return false;
+            const bool pole = lengthOf(u) == 0.0f || lengthOf(v) == 0.0f;
+            if (!pole && (u.x * v.x + u.y * v.y + u.z * v.z >= 0.0f ||
+                          lengthOf(cross(u, v)) > 1e-3f * lengthOf(u) * lengthOf(v)))
+                return false;
+        }
+        return true;
     };
-    const float first = facing(grids[4]);
-    EXPECT_NE(first, 0.0f);
-    for (int g = 5; g < 12; ++g)
-        EXPECT_GT(facing(grids[g]) * first, 0.0f) << "grid " << g;
-    // The mirror images cover all four quadrants of the body.
-    std::set<int> quadrants;
-    for (int g = 4; g < 8; ++g) {
-        const Vec3 centre = at(grids[g], 1, 1);
-        quadrants.insert(std::signbit(centre.x) * 2 + std::signbit(centre.y));
+    const std::set<std::pair<int, int>> open{{0, 0}, {4, 1}, {6, 0}, {7, 1}, {8, 0}, {9, 1}};
+    int poles = 0;
+    for (int a = 0; a < 4 * 32; ++a) {
+        const int patch = a < 96 ? a / 16 : 6 + (a - 96) / 8;  // quarters give four grids, halves two
+        const Vec3 first = point(a, 0, 0);
+        const bool pole = distance(point(a, 1, 0), first) + distance(point(a, 2, 0), first) +
+                              distance(point(a, 3, 0), first) == 0.0f;
+        poles += pole;
+        bool joined = pole || open.count({patch, a % 4});
+        for (int b = 0; b < 4 * 32 && !joined; ++b)
+            joined = b != a && (joins(a, b, false) || joins(a, b, true));
+        EXPECT_TRUE(joined) << "patch " << patch << " grid " << a / 4 << " side " << a % 4;
     }
-    EXPECT_EQ(quadrants.size(), 4u);
-    // The handle and spout (patches 6-9) give two grids each: 6 x 4 + 4 x 2.
-    EXPECT_EQ(grids.size(), 32u);
-    EXPECT_EQ(at(grids[24], 0, 0).y, teapotPoints[41][1]);
-    EXPECT_EQ(at(grids[25], 0, 3).y, -teapotPoints[41][1]);
+    EXPECT_EQ(poles, 8);  // the knob's top and the bottom's centre, four grids each
 }
 
 } // namespace

@@ -12,14 +12,6 @@ void expectVec(const Vec3& v, float x, float y, float z, float tolerance = 1e-6f
     EXPECT_NEAR(v.z, z, tolerance);
 }
 
-TEST(Vec3, ArraysAreContiguousFloatTriples)
-{
-    const Vec3 points[2] = {{1.0f, 2.0f, 3.0f}, {4.0f, 5.0f, 6.0f}};
-    const float* flat = points[0].data();
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(flat[i], static_cast<float>(i + 1));
-}
-
 TEST(Vec3, NormalizeScalesInPlaceAndLeavesZeroAlone)
 {
     Vec3 v{3.0f, 0.0f, 4.0f};

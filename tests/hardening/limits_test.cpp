@@ -1,5 +1,5 @@
 // The limits the campaign put into the program, at their edges: what GLU is
-// handed for the mipmaps, and the window size asked of the toolkit.
+// handed for the mipmaps.
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/startup.h"
 #include "image/mipmap_input.h"
 
 namespace {
@@ -85,17 +84,6 @@ TEST(GluLimits, EveryRowIsRescaledOnItsOwnAndAUniformRowKeepsItsColour)
         EXPECT_EQ(rows[3 * (256 + x)], 7);
         EXPECT_EQ(rows[3 * (256 + x) + 2], 9);
     }
-}
-
-TEST(WindowLimits, SidesAreCappedAt16384AndTheRestLeftToTheToolkit)
-{
-    EXPECT_EQ(windowSideRequest(100000), 16384);
-    EXPECT_EQ(windowSideRequest(INT_MAX), 16384);
-    EXPECT_EQ(windowSideRequest(16384), 16384);
-    EXPECT_EQ(windowSideRequest(512), 512);
-    EXPECT_EQ(windowSideRequest(1), 1);
-    EXPECT_EQ(windowSideRequest(0), 0);
-    EXPECT_EQ(windowSideRequest(-1), -1);
 }
 
 } // namespace

@@ -335,11 +335,4 @@ TEST_F(PnmFiles, ALargeRawImageRoundTrips)
     EXPECT_EQ(decoded, Bytes(raster.begin(), raster.end()));
 }
 
-TEST(PnmRelease, NullIsAccepted)
-{
-    freePnmImage(nullptr);
-    PnmImagePtr none;
-    EXPECT_FALSE(none);
-}
-
 } // namespace

@@ -224,9 +224,10 @@ TEST_F(Frame, OnlySpinMovesTheObject)
 
 TEST_F(Frame, DragTurnsTheNearSideWithThePointer)
 {
-    frameState.measuredFps = 20.0f;
-    // 16 pixels of a 256-pixel window at speed 160: 10 degrees.
-    const float degrees = 10.0f;
+    frameState.measuredFps = 80.0f;
+    // 16 pixels of a 256-pixel window at speed 160: 10 degrees a frame at 20
+    // frames per second, a quarter of that at 80.
+    const float degrees = 2.5f;
     const float radians = degrees * static_cast<float>(M_PI) / 180.0f;
     frameState.dragging = true;
     frameState.dragLastX = frameState.pointerX = 100;

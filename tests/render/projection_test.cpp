@@ -39,12 +39,4 @@ TEST(Overlay, BaselineFollowsTheWidth)
     EXPECT_NEAR(overlayBaselineFor(128), 0.7828f, 1e-4f);
 }
 
-TEST(Overlay, EmptyWindowsHaveNoArea)
-{
-    EXPECT_TRUE(hasArea(1, 1));
-    EXPECT_FALSE(hasArea(0, 512));
-    EXPECT_FALSE(hasArea(512, 0));
-    EXPECT_FALSE(hasArea(-5, 512));
-}
-
 } // namespace

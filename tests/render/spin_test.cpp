@@ -65,17 +65,6 @@ TEST(SpinStep, UnscaledBeforeTheFirstRateAndSharedOverBlurSteps)
     EXPECT_FLOAT_EQ(blurred.y, -0.15625f);
 }
 
-TEST(SpinStep, ScaledToTwentyOverTheFrameRate)
-{
-    const float velocity[2] = {1.0f, 2.0f};
-    const SpinStep at20 = spinStep(velocity, 0, 20.0f);
-    EXPECT_FLOAT_EQ(at20.x, 1.0f);
-    EXPECT_FLOAT_EQ(at20.y, 2.0f);
-    const SpinStep at80 = spinStep(velocity, 0, 80.0f);
-    EXPECT_FLOAT_EQ(at80.x, 0.25f);
-    EXPECT_FLOAT_EQ(at80.y, 0.5f);
-}
-
 // One pixel per frame across a 512-pixel window at the default speed turns the
 // object by 6.25 degrees a second, whatever the frame rate and blur.
 TEST(SpinStep, SpeedOnScreenDoesNotDependOnRateOrBlur)
