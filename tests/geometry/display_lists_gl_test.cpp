@@ -402,9 +402,7 @@ TEST_F(DisplayLists, FrontFacesFaceTheEye)
     const std::array<float, 3> views[] = {{0, 1, 0}, {180, 1, 0}, {270, 1, 0}, {90, 0, 1}, {270, 0, 1}, {90, 1, 0}};
     for (const auto& [scene, frontFace] :
          {std::pair{SceneKind::Goblet, GL_CCW}, std::pair{SceneKind::Teapot, GL_CW}}) {
-        settings.sceneKind = scene;
-        settings.divisions = 8;
-        buildObjectList();
+        buildObjectList(scene, 8, true);
         for (int v = 0; v < (scene == SceneKind::Teapot ? 5 : 6); ++v) {
             glLoadIdentity();
             glRotatef(views[v][0], views[v][1], views[v][2], 0.0f);
@@ -419,7 +417,7 @@ TEST_F(DisplayLists, FrontFacesFaceTheEye)
     gluPerspective(90.0, 1.0, 5.0, 10000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    buildSkyList();
+    buildSkyList(32, 16);
     const Facing sky = visibleFaces(frameState.skyList, GL_CCW);
     EXPECT_EQ(sky.front, 64 * 64);
     glMatrixMode(GL_PROJECTION);
