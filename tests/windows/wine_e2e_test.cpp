@@ -81,6 +81,14 @@ public:
     ChildProcess& process() { return process_; }
     std::string errors() const { return withoutToolkitWarnings(process_.standardError()); }
 
+    // For failure messages.
+    std::string state()
+    {
+        const auto status = process_.waitExit(0);
+        return (status ? "exited with status " + std::to_string(*status) : std::string("running")) +
+               ", stderr: " + process_.standardError();
+    }
+
     // The GL window, found by the default title that ends its name.
     std::optional<TopWindow> waitMainWindow()
     {
@@ -104,11 +112,11 @@ public:
     void expectRunsUntilEscape()
     {
         const auto window = waitMainWindow();
-        ASSERT_TRUE(window.has_value()) << process_.standardError();
+        ASSERT_TRUE(window.has_value()) << state();
         const std::regex rates(R"( *\d+\.\d\d FPS +\d+\.\d{3} kTPS Super sampled Motion-Blur)");
         const std::string title = waitForName(
             display().name(), window->id, [&](const std::string& name) { return std::regex_match(name, rates); });
-        EXPECT_TRUE(std::regex_match(title, rates)) << title << "; stderr: " << process_.standardError();
+        EXPECT_TRUE(std::regex_match(title, rates)) << title << "; " << state();
         expectEndedByEscape(*window);
     }
 
@@ -154,8 +162,7 @@ protected:
     {
         const auto box = waitForWindow(
             display().name(), [&](const TopWindow& w) { return w.name == caption; }, startTimeoutMs);
-        ASSERT_TRUE(box.has_value()) << "no box titled " << caption << "; stderr: "
-                                     << run.process().standardError();
+        ASSERT_TRUE(box.has_value()) << "no box titled " << caption << "; " << run.state();
         EXPECT_EQ(run.errors(), "");
         ASSERT_TRUE(waitViewable(display().name(), box->id));
         sendKey(display().name(), box->id, "Return");
@@ -250,7 +257,7 @@ protected:
     {
         WineProgram run({"-TEXTURE", filterOption, "-envfile", "five.ppm"}, {}, images.path());
         const auto window = run.waitMainWindow();
-        ASSERT_TRUE(window.has_value()) << run.process().standardError();
+        ASSERT_TRUE(window.has_value()) << run.state();
 
         // Until the first frame is drawn.
         const auto [x0, y0] = texelCentre(0, 0);
