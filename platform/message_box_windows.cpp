@@ -6,8 +6,9 @@
 
 namespace {
 
-// The box text arrives as UTF-8; MessageBoxA reads the ANSI code page.
-// Characters that page lacks show as its default character.
+// The box text arrives as UTF-8; MessageBoxA reads the ANSI code page, which
+// is UTF-8 too where the program's manifest is honoured (utf8_windows.rc).
+// Elsewhere characters that page lacks show as its default character.
 std::string ansiText(const char* utf8)
 {
     const int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);

@@ -183,6 +183,13 @@ TEST_F(WineRun, MissingImageShowsItsBox)
     expectFatal(run, "Loading Image Error", "Can't open file sky.ppm.");
 }
 
+TEST_F(WineRun, ArgumentsArriveAsUtf8)
+{
+    // In the legacy code page the name would come back as one byte a letter.
+    WineProgram run({"-envfile", "\u00e9\u20ac.ppm"}, {}, emptyDir.path());
+    expectFatal(run, "Loading Image Error", "Can't open file \u00e9\u20ac.ppm.");
+}
+
 TEST_F(WineRun, VariableEndingInBlanksIsTrimmedAndJoinedWithABackslash)
 {
     images.write("sky.ppm", bilevelImage);
