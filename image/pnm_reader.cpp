@@ -3,30 +3,17 @@
 #include <new>
 
 #include "options/number_text.h"
+#include "platform/stream_lock.h"
 
 namespace {
 
 // A token holds at most 255 characters; longer ones continue as the next token.
 constexpr int tokenCapacity = 256;
 
-// Holds the stream's lock so that single characters can be read without
-// taking it again for each one. The lock is recursive, so nesting is fine.
-class StreamLock {
-public:
-    explicit StreamLock(std::FILE* stream) : stream_(stream) { flockfile(stream_); }
-    ~StreamLock() { funlockfile(stream_); }
-    StreamLock(const StreamLock&) = delete;
-    StreamLock& operator=(const StreamLock&) = delete;
-
-private:
-    std::FILE* stream_;
-};
-
-// EOF at the end of the input and on a read error alike. Only valid under a
-// StreamLock.
+// Only valid under a StreamLock.
 inline int nextChar(std::FILE* stream)
 {
-    return getc_unlocked(stream);
+    return readCharLocked(stream);
 }
 
 inline bool isPnmSpace(int c)

@@ -1,0 +1,306 @@
+// The Windows executable under Wine on a private Xvfb: its window and title,
+// its fatal boxes with standard error and exit status, Windows paths in the
+// image variable, and the texture it uploads. tools/run-windows-tests builds
+// the executable, names it in QLX_WINDOWS_EXECUTABLE and gives the run one
+// Wine prefix.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+#include <regex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "image/image_files.h"
+#include "support/process.h"
+#include "support/virtual_display.h"
+#include "support/x_tools.h"
+
+namespace {
+
+constexpr const char* imageVariable = "QLX_TEST_IMAGE_PATH";
+constexpr int startTimeoutMs = 30000;
+const std::string goodImage = "P3 2 2 255  255 0 0  0 255 0  0 0 255  255 255 255\n";
+const std::string bilevelImage = "P1\n2 2\n0 1\n1 0\n";
+
+// One server for the whole run, like the prefix: Wine's desktop process then
+// starts once, not for every program.
+const VirtualDisplay& display()
+{
+    static const VirtualDisplay server;
+    return server;
+}
+
+std::string executable()
+{
+    const char* path = std::getenv("QLX_WINDOWS_EXECUTABLE");
+    return path ? path : "";
+}
+
+std::string executableDirectory()
+{
+    const std::string path = executable();
+    return path.substr(0, path.rfind('/'));
+}
+
+// A Unix path as Windows programs under Wine see it.
+std::string windowsPath(std::string path)
+{
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return "Z:" + path;
+}
+
+// freeglut under Wine warns at every start that it cannot measure the screen.
+std::string withoutToolkitWarnings(std::string text)
+{
+    const std::string warnings =
+        "): fgPlatformInitialize: CreateDC failed, Screen size info may be incorrect\r\n"
+        "This is quite likely caused by a bad '-display' parameter\r\n";
+    const auto end = text.find(warnings);
+    if (text.rfind("freeglut (", 0) == 0 && end != std::string::npos)
+        text.erase(0, end + warnings.size());
+    return text;
+}
+
+class WineProgram {
+public:
+    WineProgram(const std::vector<std::string>& args, const std::vector<std::pair<std::string, std::string>>& env,
+                const std::string& workingDirectory)
+        : process_(commandLine(args), withDisplay(env), workingDirectory)
+    {
+    }
+
+    ChildProcess& process() { return process_; }
+    std::string errors() const { return withoutToolkitWarnings(process_.standardError()); }
+
+    // For failure messages.
+    std::string state()
+    {
+        const auto status = process_.waitExit(0);
+        return (status ? "exited with status " + std::to_string(*status) : std::string("running")) +
+               ", stderr: " + process_.standardError();
+    }
+
+    // The GL window, found by the default title that ends its name.
+    std::optional<TopWindow> waitMainWindow()
+    {
+        const std::regex title(".*Super sampled Motion-Blur");
+        auto window = waitForWindow(
+            display().name(), [&](const TopWindow& w) { return std::regex_match(w.name, title); },
+            startTimeoutMs);
+        if (window && !waitViewable(display().name(), window->id))
+            return std::nullopt;
+        return window;
+    }
+
+    void expectEndedByEscape(const TopWindow& window)
+    {
+        sendKey(display().name(), window.id, "Escape");
+        EXPECT_EQ(process_.waitExit(10000), 0);
+        EXPECT_EQ(errors(), "");
+    }
+
+    // Rates in the title show that the program got past its set-up and draws.
+    void expectRunsUntilEscape()
+    {
+        const auto window = waitMainWindow();
+        ASSERT_TRUE(window.has_value()) << state();
+        const std::regex rates(R"( *\d+\.\d\d FPS +\d+\.\d{3} kTPS Super sampled Motion-Blur)");
+        const std::string title = waitForName(
+            display().name(), window->id, [&](const std::string& name) { return std::regex_match(name, rates); });
+        EXPECT_TRUE(std::regex_match(title, rates)) << title << "; " << state();
+        expectEndedByEscape(*window);
+    }
+
+private:
+    static std::vector<std::string> commandLine(const std::vector<std::string>& args)
+    {
+        std::string wine = captureCommand("command -v wine");
+        wine.erase(wine.find_last_not_of('\n') + 1);
+        std::vector<std::string> argv{wine, executable()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return argv;
+    }
+
+    static std::vector<std::pair<std::string, std::string>> withDisplay(
+        std::vector<std::pair<std::string, std::string>> env)
+    {
+        env.insert(env.begin(), {"DISPLAY", display().name()});
+        return env;
+    }
+
+    ChildProcess process_;
+};
+
+class WineRun : public ::testing::Test {
+protected:
+    TempDir images;    // where the variable points
+    TempDir emptyDir;  // a working directory without sky.ppm
+
+    void SetUp() override
+    {
+        ASSERT_FALSE(executable().empty()) << "QLX_WINDOWS_EXECUTABLE names no executable";
+        unsetenv(imageVariable);
+    }
+
+    static std::vector<std::pair<std::string, std::string>> variable(const std::string& value)
+    {
+        return {{imageVariable, value}};
+    }
+
+    // A box under caption, nothing on standard error until it is acknowledged
+    // with Return, then text as one Windows text line, and status 0.
+    static void expectFatal(WineProgram& run, const std::string& caption, const std::string& text)
+    {
+        const auto box = waitForWindow(
+            display().name(), [&](const TopWindow& w) { return w.name == caption; }, startTimeoutMs);
+        ASSERT_TRUE(box.has_value()) << "no box titled " << caption << "; " << run.state();
+        EXPECT_EQ(run.errors(), "");
+        ASSERT_TRUE(waitViewable(display().name(), box->id));
+        sendKey(display().name(), box->id, "Return");
+        EXPECT_EQ(run.process().waitExit(10000), 0);
+        EXPECT_EQ(run.errors(), text + "\r\n");
+    }
+};
+
+TEST_F(WineRun, TitleCarriesTheRatesAndEscapeEndsTheProgram)
+{
+    WineProgram run({}, {}, executableDirectory());
+    run.expectRunsUntilEscape();
+}
+
+TEST_F(WineRun, MissingImageShowsItsBox)
+{
+    WineProgram run({}, {}, emptyDir.path());
+    expectFatal(run, "Loading Image Error", "Can't open file sky.ppm.");
+}
+
+TEST_F(WineRun, ArgumentsArriveAsUtf8)
+{
+    // In the legacy code page the name would come back as one byte a letter.
+    WineProgram run({"-envfile", "\u00e9\u20ac.ppm"}, {}, emptyDir.path());
+    expectFatal(run, "Loading Image Error", "Can't open file \u00e9\u20ac.ppm.");
+}
+
+TEST_F(WineRun, VariableEndingInBlanksIsTrimmedAndJoinedWithABackslash)
+{
+    images.write("sky.ppm", bilevelImage);
+    WineProgram run({}, variable(windowsPath(images.path()) + " \t "), emptyDir.path());
+    expectFatal(run, "Image Format Error", windowsPath(images.file("sky.ppm")) + " is not ppm format.");
+}
+
+TEST_F(WineRun, VariableEndingInABackslashGetsNoSecondOne)
+{
+    images.write("sky.ppm", bilevelImage);
+    WineProgram run({}, variable(windowsPath(images.path()) + "\\"), emptyDir.path());
+    expectFatal(run, "Image Format Error", windowsPath(images.file("sky.ppm")) + " is not ppm format.");
+}
+
+TEST_F(WineRun, EmptyVariableLeadsToTheRootOfTheDrive)
+{
+    // "" + "\" + "tmp\..." is the image's path on the current drive.
+    images.write("sky.ppm", goodImage);
+    const std::string fromRoot = windowsPath(images.file("sky.ppm")).substr(3);
+    WineProgram run({"-envfile", fromRoot}, variable(""), emptyDir.path());
+    run.expectRunsUntilEscape();
+}
+
+// A 5 x 3 image, 15 bytes a row, on the textured square: any row alignment
+// but 1 would shift rows 1 and 2 by one or two bytes and mix the channels.
+class WineTexturedSquare : public WineRun {
+protected:
+    static constexpr int columns = 5;
+    static constexpr int rows = 3;
+    std::vector<std::uint8_t> rgb;
+
+    void SetUp() override
+    {
+        WineRun::SetUp();
+        std::string raster;
+        for (int i = 0; i < columns * rows; ++i) {
+            for (const int value : {(i * 53 + 20) % 256, 235 - i * 15, (i * 101 + 90) % 256}) {
+                raster += static_cast<char>(value);
+                rgb.push_back(static_cast<std::uint8_t>(value));
+            }
+        }
+        images.write("five.ppm", "P6\n5 3\n255\n" + raster);
+    }
+
+    // Where texel (column, row) centre lands in the 512 x 512 window: the
+    // square spans -8..8 at 16 units from the eye, field of view 50 degrees,
+    // and the file's first row is at the bottom.
+    static std::pair<int, int> texelCentre(int column, int row)
+    {
+        const double halfView = 16.0 * std::tan(25.0 * 3.14159265358979 / 180.0);
+        const double objectX = (column + 0.5) / columns * 16.0 - 8.0;
+        const double objectY = (row + 0.5) / rows * 16.0 - 8.0;
+        return {static_cast<int>(std::lround((objectX / halfView + 1.0) * 256.0 - 0.5)),
+                static_cast<int>(std::lround((1.0 - objectY / halfView) * 256.0 - 0.5))};
+    }
+
+    const std::uint8_t* texel(int column, int row) const
+    {
+        return &rgb[static_cast<std::size_t>(row * columns + column) * 3];
+    }
+
+    static bool sameColour(const std::uint8_t* a, const std::uint8_t* b)
+    {
+        for (int c = 0; c < 3; ++c) {
+            if (std::abs(int(a[c]) - int(b[c])) > 6)
+                return false;
+        }
+        return true;
+    }
+
+    void expectImageOnScreen(const std::string& filterOption)
+    {
+        WineProgram run({"-TEXTURE", filterOption, "-envfile", "five.ppm"}, {}, images.path());
+        const auto window = run.waitMainWindow();
+        ASSERT_TRUE(window.has_value()) << run.state();
+
+        // Until the first frame is drawn.
+        const auto [x0, y0] = texelCentre(0, 0);
+        Screenshot shot;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        do {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            shot = screenshot(display().name(), window->id);
+        } while ((shot.width != 512 || shot.height != 512 || !sameColour(shot.pixel(x0, y0), texel(0, 0))) &&
+                 std::chrono::steady_clock::now() < deadline);
+        ASSERT_EQ(shot.width, 512);
+        ASSERT_EQ(shot.height, 512);
+
+        for (int row = 0; row < rows; ++row) {
+            for (int column = 0; column < columns; ++column) {
+                const auto [x, y] = texelCentre(column, row);
+                const std::uint8_t* seen = shot.pixel(x, y);
+                const std::uint8_t* expected = texel(column, row);
+                EXPECT_TRUE(sameColour(seen, expected))
+                    << filterOption << " texel " << column << "," << row << " at " << x << "," << y << ": seen "
+                    << int(seen[0]) << " " << int(seen[1]) << " " << int(seen[2]) << ", image "
+                    << int(expected[0]) << " " << int(expected[1]) << " " << int(expected[2]);
+            }
+        }
+        run.expectEndedByEscape(*window);
+    }
+};
+
+TEST_F(WineTexturedSquare, LinearShowsTheImageWithoutSkew)
+{
+    expectImageOnScreen("-L");
+}
+
+TEST_F(WineTexturedSquare, NearestShowsTheImageWithoutSkew)
+{
+    expectImageOnScreen("-N");
+}
+
+} // namespace
