@@ -160,49 +160,19 @@ TEST_F(EnvironmentImage, RefusedWhenTheHeaderIsOutOfRange)
 
 // Shown --------------------------------------------------------------------
 
-// A 5 x 3 image, 15 bytes a row, on the textured square: any row alignment
-// but 1 would shift rows 1 and 2 by one or two bytes and mix the channels.
 class TexturedSquare : public EnvironmentImage {
 protected:
-    static constexpr int columns = 5;
-    static constexpr int rows = 3;
-    std::vector<std::uint8_t> rgb;
-
-    void SetUp() override
-    {
-        EnvironmentImage::SetUp();
-        std::string raster;
-        for (int i = 0; i < columns * rows; ++i) {
-            for (const int value : {(i * 53 + 20) % 256, 235 - i * 15, (i * 101 + 90) % 256}) {
-                raster += static_cast<char>(value);
-                rgb.push_back(static_cast<std::uint8_t>(value));
-            }
-        }
-        images.write("five.ppm", "P6\n5 3\n255\n" + raster);
-    }
-
-    // Where texel (column, row) centre lands in a 512 x 512 window. The square
-    // spans -8..8 at 16 units from the eye, field of view 50 degrees; texture
-    // row t = 0 (the file's first row) is at the bottom.
-    static void texelCentre(int column, int row, int& x, int& y)
-    {
-        const double halfView = 16.0 * std::tan(25.0 * 3.14159265358979 / 180.0);
-        const double objectX = (column + 0.5) / columns * 16.0 - 8.0;
-        const double objectY = (row + 0.5) / rows * 16.0 - 8.0;
-        x = static_cast<int>(std::lround((objectX / halfView + 1.0) * 256.0 - 0.5));
-        y = static_cast<int>(std::lround((1.0 - objectY / halfView) * 256.0 - 0.5));
-    }
+    SkewProbe probe;
 
     void expectImageOnScreen(const std::string& filterOption)
     {
+        images.write("five.ppm", probe.file());
         ProgramRun run(display.name(), {"-TEXTURE", filterOption, "-envfile", "five.ppm"}, {}, images.path());
         const auto window = run.waitWindow();
         ASSERT_TRUE(window.has_value()) << run.process().standardError();
         ASSERT_TRUE(waitViewable(display.name(), window->id));
 
         // The window may be clipped by one pixel at the top left.
-        int x0 = 0, y0 = 0;
-        texelCentre(0, 0, x0, y0);
         Screenshot shot;
         int offset = 0;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
@@ -210,34 +180,10 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             shot = screenshot(display.name(), window->id);
             offset = 512 - shot.width;
-        } while ((shot.width < 511 || !sameColour(shot.pixel(x0 - offset, y0 - offset), &rgb[0])) &&
-                 std::chrono::steady_clock::now() < deadline);
-        ASSERT_GE(shot.width, 511);
-        ASSERT_GE(shot.height, 511);
-
-        for (int row = 0; row < rows; ++row) {
-            for (int column = 0; column < columns; ++column) {
-                int x = 0, y = 0;
-                texelCentre(column, row, x, y);
-                const std::uint8_t* seen = shot.pixel(x - offset, y - offset);
-                const std::uint8_t* expected = &rgb[static_cast<std::size_t>(row * columns + column) * 3];
-                EXPECT_TRUE(sameColour(seen, expected))
-                    << filterOption << " texel " << column << "," << row << " at " << x << "," << y << ": seen "
-                    << int(seen[0]) << " " << int(seen[1]) << " " << int(seen[2]) << ", image "
-                    << int(expected[0]) << " " << int(expected[1]) << " " << int(expected[2]);
-            }
-        }
+        } while (!probe.firstTexelShown(shot, offset) && std::chrono::steady_clock::now() < deadline);
+        probe.expectEveryTexel(shot, offset, filterOption);
         sendKey(display.name(), window->id, "Escape");
         EXPECT_EQ(run.process().waitExit(10000), 0);
-    }
-
-    static bool sameColour(const std::uint8_t* a, const std::uint8_t* b)
-    {
-        for (int c = 0; c < 3; ++c) {
-            if (std::abs(int(a[c]) - int(b[c])) > 6)
-                return false;
-        }
-        return true;
     }
 };
 

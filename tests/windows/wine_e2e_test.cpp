@@ -213,82 +213,25 @@ TEST_F(WineRun, EmptyVariableLeadsToTheRootOfTheDrive)
     run.expectRunsUntilEscape();
 }
 
-// A 5 x 3 image, 15 bytes a row, on the textured square: any row alignment
-// but 1 would shift rows 1 and 2 by one or two bytes and mix the channels.
 class WineTexturedSquare : public WineRun {
 protected:
-    static constexpr int columns = 5;
-    static constexpr int rows = 3;
-    std::vector<std::uint8_t> rgb;
-
-    void SetUp() override
-    {
-        WineRun::SetUp();
-        std::string raster;
-        for (int i = 0; i < columns * rows; ++i) {
-            for (const int value : {(i * 53 + 20) % 256, 235 - i * 15, (i * 101 + 90) % 256}) {
-                raster += static_cast<char>(value);
-                rgb.push_back(static_cast<std::uint8_t>(value));
-            }
-        }
-        images.write("five.ppm", "P6\n5 3\n255\n" + raster);
-    }
-
-    // Where texel (column, row) centre lands in the 512 x 512 window: the
-    // square spans -8..8 at 16 units from the eye, field of view 50 degrees,
-    // and the file's first row is at the bottom.
-    static std::pair<int, int> texelCentre(int column, int row)
-    {
-        const double halfView = 16.0 * std::tan(25.0 * 3.14159265358979 / 180.0);
-        const double objectX = (column + 0.5) / columns * 16.0 - 8.0;
-        const double objectY = (row + 0.5) / rows * 16.0 - 8.0;
-        return {static_cast<int>(std::lround((objectX / halfView + 1.0) * 256.0 - 0.5)),
-                static_cast<int>(std::lround((1.0 - objectY / halfView) * 256.0 - 0.5))};
-    }
-
-    const std::uint8_t* texel(int column, int row) const
-    {
-        return &rgb[static_cast<std::size_t>(row * columns + column) * 3];
-    }
-
-    static bool sameColour(const std::uint8_t* a, const std::uint8_t* b)
-    {
-        for (int c = 0; c < 3; ++c) {
-            if (std::abs(int(a[c]) - int(b[c])) > 6)
-                return false;
-        }
-        return true;
-    }
+    SkewProbe probe;
 
     void expectImageOnScreen(const std::string& filterOption)
     {
+        images.write("five.ppm", probe.file());
         WineProgram run({"-TEXTURE", filterOption, "-envfile", "five.ppm"}, {}, images.path());
         const auto window = run.waitMainWindow();
         ASSERT_TRUE(window.has_value()) << run.state();
 
         // Until the first frame is drawn.
-        const auto [x0, y0] = texelCentre(0, 0);
         Screenshot shot;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         do {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             shot = screenshot(display().name(), window->id);
-        } while ((shot.width != 512 || shot.height != 512 || !sameColour(shot.pixel(x0, y0), texel(0, 0))) &&
-                 std::chrono::steady_clock::now() < deadline);
-        ASSERT_EQ(shot.width, 512);
-        ASSERT_EQ(shot.height, 512);
-
-        for (int row = 0; row < rows; ++row) {
-            for (int column = 0; column < columns; ++column) {
-                const auto [x, y] = texelCentre(column, row);
-                const std::uint8_t* seen = shot.pixel(x, y);
-                const std::uint8_t* expected = texel(column, row);
-                EXPECT_TRUE(sameColour(seen, expected))
-                    << filterOption << " texel " << column << "," << row << " at " << x << "," << y << ": seen "
-                    << int(seen[0]) << " " << int(seen[1]) << " " << int(seen[2]) << ", image "
-                    << int(expected[0]) << " " << int(expected[1]) << " " << int(expected[2]);
-            }
-        }
+        } while (!probe.firstTexelShown(shot, 0) && std::chrono::steady_clock::now() < deadline);
+        probe.expectEveryTexel(shot, 0, filterOption);
         run.expectEndedByEscape(*window);
     }
 };
