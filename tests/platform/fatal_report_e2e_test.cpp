@@ -46,6 +46,13 @@ TEST_F(FatalReport, ARunWithStandardErrorClosedEndsAfterTheBox)
     EXPECT_EQ(program->waitExit(15000), 0);
 }
 
+TEST_F(FatalReport, WithoutADisplayOnlyTheLineRemains)
+{
+    start({"-motion", "70000"}, {{"DISPLAY", ":999"}});
+    EXPECT_EQ(program->waitExit(15000), 0);
+    EXPECT_EQ(standardError(), "Too many motion steps: 70000, at most 65536 are allowed.\n");
+}
+
 TEST_F(FatalReport, HelpAfterAnOptionIsItsValue)
 {
     start({"-title", "--help"});
