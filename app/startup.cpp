@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
+#include "platform/display_mode.h"
 #include "platform/fatal_error.h"
 #include "render/display_lists.h"
 #include "render/frame.h"
@@ -55,7 +56,7 @@ int createWindow(OptionReader& options)
     // So the toolkit's options reach it only when they come first.
     int toolkitArgc = options.count();
     glutInit(&toolkitArgc, options.argv());
-    glutInitDisplayMode(displayMode(settings.bufferMode));
+    requestDisplayMode(displayMode(settings.bufferMode));
     // Sizes of 0 or less are the toolkit's to replace with its default.
     glutInitWindowSize(windowSideRequest(settings.windowWidth), windowSideRequest(settings.windowHeight));
     windowTitle = readWindowTitle(options);

@@ -5,6 +5,7 @@
 #include <regex>
 #include <sstream>
 #include <thread>
+#include <X11/Xlib.h>
 
 #include "support/process.h"
 
@@ -20,14 +21,13 @@ void pause(int ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-} // namespace
-
-std::vector<TopWindow> topLevelWindows(const std::string& display)
+// The named windows that xwininfo lists with "-children" or "-tree".
+std::vector<TopWindow> listedWindows(const std::string& display, const std::string& which)
 {
     // Lines look like:  0x200002 "Title": ()  512x512+-1+-1  +-1+-1
     static const std::regex line(R"re(^\s*(0x[0-9a-fA-F]+) "(.*)": \(.*\)\s+(\d+)x(\d+)[+-])re");
     std::vector<TopWindow> windows;
-    std::istringstream text(captureCommand(onDisplay(display, "xwininfo -root -children")));
+    std::istringstream text(captureCommand(onDisplay(display, "xwininfo -root " + which)));
     std::string row;
     std::smatch m;
     while (std::getline(text, row)) {
@@ -37,19 +37,39 @@ std::vector<TopWindow> topLevelWindows(const std::string& display)
     return windows;
 }
 
-std::optional<TopWindow> waitForWindow(const std::string& display,
-                                       const std::function<bool(const TopWindow&)>& matches,
-                                       int timeoutMs)
+std::optional<TopWindow> pollWindows(const std::string& display, const std::string& which,
+                                     const std::function<bool(const TopWindow&)>& matches, int timeoutMs)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     do {
-        for (const auto& w : topLevelWindows(display)) {
+        for (const auto& w : listedWindows(display, which)) {
             if (matches(w))
                 return w;
         }
         pause(50);
     } while (std::chrono::steady_clock::now() < deadline);
     return std::nullopt;
+}
+
+} // namespace
+
+std::vector<TopWindow> topLevelWindows(const std::string& display)
+{
+    return listedWindows(display, "-children");
+}
+
+std::optional<TopWindow> waitForWindow(const std::string& display,
+                                       const std::function<bool(const TopWindow&)>& matches,
+                                       int timeoutMs)
+{
+    return pollWindows(display, "-children", matches, timeoutMs);
+}
+
+std::optional<TopWindow> waitForFramedWindow(const std::string& display,
+                                             const std::function<bool(const TopWindow&)>& matches,
+                                             int timeoutMs)
+{
+    return pollWindows(display, "-tree", matches, timeoutMs);
 }
 
 bool waitViewable(const std::string& display, unsigned long id, int timeoutMs)
@@ -104,6 +124,35 @@ void dragLeft(const std::string& display, int fromX, int fromY, int toX, int toY
     }
     command += " mouseup 1";
     captureCommand(onDisplay(display, command));
+}
+
+void sendDragLeft(const std::string& display, unsigned long id, int fromX, int fromY, int toX, int toY, int moves)
+{
+    Display* const connection = XOpenDisplay(display.c_str());
+    if (!connection)
+        return;
+    const Window window = id;
+    // With no event mask the events go to the client that made the window.
+    auto send = [&](int type, int x, int y, unsigned state) {
+        XEvent event{};
+        event.type = type;
+        if (type == MotionNotify) {
+            event.xmotion = {MotionNotify, 0, True, connection, window, DefaultRootWindow(connection), None,
+                             CurrentTime, x, y, x, y, state, NotifyNormal, True};
+        } else {
+            event.xbutton = {type, 0, True, connection, window, DefaultRootWindow(connection), None,
+                             CurrentTime, x, y, x, y, state, Button1, True};
+        }
+        XSendEvent(connection, window, False, 0, &event);
+        XFlush(connection);
+    };
+    send(ButtonPress, fromX, fromY, 0);
+    for (int i = 1; i <= moves; ++i) {
+        pause(20);
+        send(MotionNotify, fromX + (toX - fromX) * i / moves, fromY + (toY - fromY) * i / moves, Button1Mask);
+    }
+    send(ButtonRelease, toX, toY, Button1Mask);
+    XCloseDisplay(connection);
 }
 
 Screenshot screenshot(const std::string& display, unsigned long id)

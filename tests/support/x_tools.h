@@ -1,6 +1,6 @@
 #pragma once
-// Looking at and driving windows on a test X server through xwininfo, xdotool
-// and ImageMagick's import. Every call names the display explicitly.
+// Looking at and driving windows on a test X server through xwininfo, xdotool,
+// ImageMagick's import and Xlib. Every call names the display explicitly.
 
 #include <cstdint>
 #include <functional>
@@ -31,6 +31,11 @@ std::vector<TopWindow> topLevelWindows(const std::string& display);
 std::optional<TopWindow> waitForWindow(const std::string& display,
                                        const std::function<bool(const TopWindow&)>& matches,
                                        int timeoutMs = 15000);
+// The same among the named windows at any depth: under a window manager the
+// program's windows sit inside its frames.
+std::optional<TopWindow> waitForFramedWindow(const std::string& display,
+                                             const std::function<bool(const TopWindow&)>& matches,
+                                             int timeoutMs = 15000);
 // Polls until the window is mapped and viewable, so that input sent to it arrives.
 bool waitViewable(const std::string& display, unsigned long id, int timeoutMs = 15000);
 std::string windowName(const std::string& display, unsigned long id);
@@ -41,4 +46,8 @@ std::string waitForName(const std::string& display, unsigned long id,
 void sendKey(const std::string& display, unsigned long id, const std::string& keysym);
 // Left-button drag through XTEST between window coordinates, in small moves.
 void dragLeft(const std::string& display, int fromX, int fromY, int toX, int toY, int moves = 10);
+// The same drag sent to the window itself (XSendEvent): Xwayland without a
+// pointer device, as under a headless compositor, crashes on XTEST motion.
+void sendDragLeft(const std::string& display, unsigned long id, int fromX, int fromY, int toX, int toY,
+                  int moves = 10);
 Screenshot screenshot(const std::string& display, unsigned long id);
