@@ -65,7 +65,8 @@ int clearPixels(const Screenshot& shot)
 void expectBlurredGoblet(const std::string& display, ProgramRun& run, const TopWindow& window)
 {
     const auto waitRates = [&](double kiloTriangles) {
-        return waitForName(display, window.id, [&](const std::string& name) { return ratesTitle(name, kiloTriangles); });
+        return waitForName(display, window.id,
+                           [&](const std::string& name) { return ratesTitle(name, kiloTriangles); });
     };
     const std::string sharp = waitRates(kSharp);
     EXPECT_TRUE(ratesTitle(sharp, kSharp)) << sharp << "\n" << run.process().standardError();
