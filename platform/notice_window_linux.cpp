@@ -197,7 +197,6 @@ bool showNoticeWindow(const std::string& display, const char* caption, const cha
     if (!glutGet(GLUT_INIT_STATE))
         startToolkit(display);
 
-    const int previousWindow = glutGetWindow();
     const int previousAction = glutGet(GLUT_ACTION_ON_WINDOW_CLOSE);
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
 
@@ -232,7 +231,5 @@ bool showNoticeWindow(const std::string& display, const char* caption, const cha
     XSync(toolkit, False);
 
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, previousAction);
-    if (previousWindow)
-        glutSetWindow(previousWindow);
     return true;
 }
