@@ -4,7 +4,9 @@
 #include <algorithm>
 
 #include "app/option_table.h"
+#include "app/program_error.h"
 #include "app/settings.h"
+#include "app/toolkit_display.h"
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
 #include "platform/display_mode.h"
@@ -33,6 +35,34 @@ void checkMotionSteps(int steps)
 {
     if (steps > maxMotionSteps)
         reportTooMany("motion steps", steps, maxMotionSteps);
+}
+
+bool callbacksRegistered = false;
+
+void drawNothing() {}
+
+// While a fatal report's box waits, the window stays but stops drawing and
+// answering input (Escape would end the program before the report's line),
+// and the rate meter stops titling whichever window is current.
+void quietWindow()
+{
+    stopRateMeter();
+    if (!callbacksRegistered)
+        return;
+    glutReshapeFunc(nullptr);
+    glutKeyboardFunc(nullptr);
+    glutDisplayFunc(drawNothing);
+    glutMouseFunc(nullptr);
+    glutMotionFunc(nullptr);
+    glutIdleFunc(nullptr);
+}
+
+// Reports go to the display the toolkit uses, worked out before glutInit
+// rearranges the vector.
+void setUpFatalReports(const OptionReader& options)
+{
+    setReportDisplay(toolkitDisplay(options.count(), options.argv()));
+    setReportPreparation(quietWindow);
 }
 
 } // namespace
@@ -73,10 +103,12 @@ void registerCallbacks()
     glutMotionFunc(motion);
     glutIdleFunc(idle);
     glutTimerFunc(1000, rateTimer, 0);
+    callbacksRegistered = true;
 }
 
 int startUp(OptionReader& options)
 {
+    setUpFatalReports(options);
     checkMotionSteps(settings.motionSteps);
     createWindow(options);
     registerCallbacks();

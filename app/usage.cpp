@@ -21,7 +21,10 @@ std::string usageText()
             left.resize(30, ' ');
         else
             left += "\n" + std::string(30, ' ');
-        text += left + o.help;
+        text += left;
+        // Further lines of the help start in the same column.
+        for (const char* c = o.help; *c; ++c)
+            text += *c == '\n' ? "\n" + std::string(30, ' ') : std::string(1, *c);
         if (*o.fallback)
             text += std::string(" (default ") + o.fallback + ")";
         text += "\n";

@@ -4,8 +4,8 @@
 #include <new>
 #include <string>
 
+#include "app/program_error.h"
 #include "geometry/angles.h"
-#include "platform/fatal_error.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "app/program_error.h"
 #include "geometry/revolved_mesh.h"
-#include "platform/fatal_error.h"
 
 namespace {
 

@@ -28,9 +28,14 @@ std::string escape(unsigned codePoint)
     return buffer;
 }
 
+// C0 and C1 controls, and the marks that reorder or break the text around
+// them: a name could otherwise show as something else ("exe.jpg" for
+// "\u202Egpj.exe").
 bool isControl(unsigned codePoint)
 {
-    return codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0);
+    return codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0) || codePoint == 0x061C ||
+           codePoint == 0x200E || codePoint == 0x200F || (codePoint >= 0x2028 && codePoint <= 0x202E) ||
+           (codePoint >= 0x2066 && codePoint <= 0x2069);
 }
 
 // Length of the well-formed UTF-8 sequence at the start of text, with its code

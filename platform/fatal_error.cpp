@@ -1,30 +1,81 @@
 #include "platform/fatal_error.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+#include <utility>
 
 #include "platform/box_text.h"
 #include "platform/message_box.h"
 #include "platform/quit.h"
+#include "platform/standard_streams.h"
+
+namespace {
+
+std::string reportDisplay;
+void (*prepareForBox)() = nullptr;
+bool boxesShown = true;
+
+// The line still owed while the box is up. The toolkit and Xlib end the
+// process on errors they cannot recover from; the exit handler then writes
+// the line and keeps the status 0.
+const char* owedLine = nullptr;
+pid_t owingProcess = 0;
+
+void writeLine(const char* line)
+{
+    std::fputs(line, stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+void payOwedLine()
+{
+    // A child forked for the box and ending through exit owes nothing.
+    if (!owedLine || getpid() != owingProcess)
+        return;
+    writeLine(owedLine);
+    std::_Exit(0);
+}
+
+void showBox(const char* caption, const char* boxText, const char* errorLine)
+{
+    if (!boxesShown)
+        return;
+    static const bool guarded = std::atexit(payOwedLine) == 0;
+    if (guarded) {
+        owedLine = errorLine;
+        owingProcess = getpid();
+    }
+    if (prepareForBox)
+        prepareForBox();
+    showMessageBox(reportDisplay, caption, ::boxText(boxText).c_str());
+    owedLine = nullptr;
+}
+
+} // namespace
+
+void setReportDisplay(std::string display)
+{
+    reportDisplay = std::move(display);
+}
+
+void setReportPreparation(void (*prepare)())
+{
+    prepareForBox = prepare;
+}
+
+void turnOffReportBoxes()
+{
+    boxesShown = false;
+}
 
 void reportFatalError(const char* caption, const char* boxText, const char* errorLine)
 {
-    // Returns at once when there is no display; the copy on standard error,
-    // always the full original bytes, and the exit status do not depend on it.
-    showMessageBox(caption, ::boxText(boxText).c_str());
-    std::fputs(errorLine, stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
+    // A reader of standard error that has gone away must not turn the
+    // report's status into a signal.
+    ignoreBrokenPipes();
+    showBox(caption, boxText, errorLine);
+    writeLine(errorLine);
     quit();
-}
-
-void reportProgramError(const std::string& boxText)
-{
-    const std::string line = boxText + ".";
-    reportFatalError("qlxtest error", boxText.c_str(), line.c_str());
-}
-
-void reportTooMany(const std::string& what, long long value, long long limit)
-{
-    reportProgramError("Too many " + what + ": " + std::to_string(value) + ", at most " +
-                       std::to_string(limit) + " are allowed");
 }

@@ -6,13 +6,17 @@
 // button and no owner window shows boxText under caption, made fit for a box
 // (box_text.h); once it is acknowledged (or at once when no box can be shown)
 // errorLine and a line end go to standard error, flushed; then quit() ends
-// the process with status 0.
+// the process with status 0. Nothing that fails while the box is up loses the
+// line or changes the status.
 [[noreturn]] void reportFatalError(const char* caption, const char* boxText, const char* errorLine);
 
-// The program's own errors: boxText under "qlxtest error", and on standard
-// error the same text closed by a period.
-[[noreturn]] void reportProgramError(const std::string& boxText);
+// The X display the box goes to, as the toolkit names it; empty for the
+// environment's. Where the platform has no X display it is not used.
+void setReportDisplay(std::string display);
 
-// A count beyond what the program builds: "Too many <what>: <value>, at most
-// <limit> are allowed", as a program error.
-[[noreturn]] void reportTooMany(const std::string& what, long long value, long long limit);
+// Called before the box shows: the application calls off whatever its own
+// window would draw or answer while the box waits.
+void setReportPreparation(void (*prepare)());
+
+// From now on fatal reports show no box: the line and the status only.
+void turnOffReportBoxes();

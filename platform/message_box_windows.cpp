@@ -27,7 +27,7 @@ std::string ansiText(const char* utf8)
 
 } // namespace
 
-void showMessageBox(const char* caption, const char* text)
+void showMessageBox(const std::string&, const char* caption, const char* text)
 {
     MessageBoxA(nullptr, ansiText(text).c_str(), ansiText(caption).c_str(), MB_OK | MB_ICONERROR);
 }

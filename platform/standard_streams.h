@@ -4,3 +4,7 @@
 // a file: a descriptor left free would be taken by the next open (the X
 // connection, say), and writes meant for standard error would land there.
 void openStandardStreams();
+
+// From now on a write to a pipe that nobody reads fails instead of ending the
+// process.
+void ignoreBrokenPipes();

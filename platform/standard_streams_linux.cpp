@@ -1,5 +1,6 @@
 #include "platform/standard_streams.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,4 +14,9 @@ void openStandardStreams()
         if (opened != fd && opened >= 0)
             ::close(opened);
     }
+}
+
+void ignoreBrokenPipes()
+{
+    std::signal(SIGPIPE, SIG_IGN);
 }

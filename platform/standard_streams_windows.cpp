@@ -6,3 +6,8 @@
 void openStandardStreams()
 {
 }
+
+// Windows has no such signal: the write fails.
+void ignoreBrokenPipes()
+{
+}

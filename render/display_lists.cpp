@@ -1,9 +1,9 @@
 #include "render/display_lists.h"
 
+#include "app/program_error.h"
 #include "geometry/goblet.h"
 #include "geometry/sky.h"
 #include "geometry/teapot.h"
-#include "platform/fatal_error.h"
 #include "render/frame_state.h"
 
 namespace {

@@ -78,8 +78,21 @@ std::optional<TimerRequest> followUpTimer(int value)
     return std::nullopt;
 }
 
+namespace {
+
+bool rateMeterStopped = false;
+
+} // namespace
+
+void stopRateMeter()
+{
+    rateMeterStopped = true;
+}
+
 void rateTimer(int value)
 {
+    if (rateMeterStopped)
+        return;
     takeRateSample(frameState, millisecondClock(), rateFormatFor(settings.maxTriangles, settings.sceneKind),
                    frameState.blurSteps);
     glutSetWindowTitle(windowTitleFor(frameState.rateText, windowTitle, settings.maxTriangles).data());

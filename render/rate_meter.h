@@ -17,6 +17,9 @@ extern TextString windowTitle;
 // Timer callback of the rate meter: 0 periodic, 1 restart, 2 second restart sample.
 void rateTimer(int value);
 
+// The timer calls already scheduled change nothing and schedule no more.
+void stopRateMeter();
+
 // Draws rateText with its shadow; called only while a display list is compiled.
 void buildOverlay();
 

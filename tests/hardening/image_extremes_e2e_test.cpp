@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <pwd.h>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "campaign.h"
 #include "image/image_files.h"
+#include "support/program_run.h"
 
 namespace {
 
@@ -220,37 +222,35 @@ TEST_F(ImageExtremes, GigabyteOfCommentLinesBeforeTheImageIsReadThrough)
 
 // Things that are not readable files ----------------------------------------
 
-TEST_F(ImageExtremes, DirectoryIsAFormatFailure)
+// Only a regular file is an image. A directory, a FIFO (even one with an
+// image waiting in it) and a terminal, whose reads wait for ever, count as
+// files that cannot be opened, and the search goes on as for a missing one.
+TEST_F(ImageExtremes, OnlyARegularFileIsOpened)
 {
     const std::string directory = files.file("images.ppm");
     ASSERT_EQ(::mkdir(directory.c_str(), 0755), 0);
-    start({"-envfile", directory}, {}, files.path());
-    expectFatal("Image Format Error", directory + " is not ppm format.");
-}
-
-// Nobody writes to it: it reads as empty instead of blocking for ever.
-TEST_F(ImageExtremes, FifoWithoutWriterIsAFormatFailure)
-{
     const std::string fifo = files.file("fifo.ppm");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    start({"-envfile", "fifo.ppm"}, {}, files.path());
-    expectFatal("Image Format Error", "fifo.ppm is not ppm format.");
-}
-
-// A FIFO with a writer (as a shell's process substitution gives) is read.
-TEST_F(ImageExtremes, FifoWithWriterIsRead)
-{
-    const std::string fifo = files.file("fifo.ppm");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    // Read-write so that the open does not wait; the image waits in the pipe
-    // until the program has read it.
-    const int fd = ::open(fifo.c_str(), O_RDWR);
-    ASSERT_GE(fd, 0);
+    const int writer = ::open(fifo.c_str(), O_RDWR);
+    ASSERT_GE(writer, 0);
     const std::string image = uniformImage(2, 2, green);
-    ASSERT_EQ(::write(fd, image.data(), image.size()), static_cast<ssize_t>(image.size()));
-    start({"-TEXTURE", "-envfile", "fifo.ppm"}, {}, files.path());
-    expectRuns([&](const Screenshot& shot) { EXPECT_TRUE(centreIs(shot, green, 10, 2)); });
-    ::close(fd);
+    ASSERT_EQ(::write(writer, image.data(), image.size()), static_cast<ssize_t>(image.size()));
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal), 0);
+    ASSERT_EQ(::unlockpt(terminal), 0);
+    const std::string terminalName = ::ptsname(terminal);
+
+    for (const std::string& name : {directory, fifo, terminalName}) {
+        SCOPED_TRACE(name);
+        start({"-envfile", name}, {}, files.path());
+        expectFatal("Loading Image Error", "Can't open file " + name + ".");
+    }
+    ASSERT_EQ(::mkdir(files.file("sky.ppm").c_str(), 0755), 0);
+    start({}, {{"QLX_TEST_IMAGE_PATH", defaultImageDirectory()}}, files.path());
+    expectRuns();
+    ::close(terminal);
+    ::close(writer);
 }
 
 // Permissions do not stop root, so as root the program runs as nobody, once

@@ -81,6 +81,11 @@ TEST(BoxText, LineEndsAndControlsShowAsEscapes)
     EXPECT_EQ(flat.substr(flat.size() - 8), "\\na.ppm.");
 
     EXPECT_EQ(boxText("a\x1b[31m\a\r\tb\x7f"), "a\\x1B[31m\\x07\\r\\tb\\x7F");
+    // Marks that reorder or break the text, the neighbours of each range left alone.
+    EXPECT_EQ(boxText("\u202Egpj.exe\u202C.ppm"), "\\u202Egpj.exe\\u202C.ppm");
+    EXPECT_EQ(boxText("\u2027\u2028\u2029\u202A\u202E\u202F"), "\u2027\\u2028\\u2029\\u202A\\u202E\u202F");
+    EXPECT_EQ(boxText("\u2065\u2066\u2069\u206A \u200D\u200E\u200F\u2010 \u061C"),
+              "\u2065\\u2066\\u2069\u206A \u200D\\u200E\\u200F\u2010 \\u061C");
 }
 
 TEST(BoxText, BytesThatAreNotUtf8BecomeReplacementCharacters)

@@ -3,6 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
 #include "hardening/campaign.h"
 #include "image/image_files.h"
 
@@ -13,6 +20,23 @@ bool isSdlBox(const std::string& display, const TopWindow& w)
 {
     return captureCommand("xprop -display " + display + " -id " + std::to_string(w.id) + " _NET_WM_WINDOW_TYPE")
                .find("_NET_WM_WINDOW_TYPE_DIALOG") != std::string::npos;
+}
+
+// User and system time the process has used, in clock ticks.
+long processorTicks(pid_t pid)
+{
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    // Fields after the command name in parentheses; utime and stime are the
+    // 14th and 15th of the whole line.
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    long ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i >= 14)
+            ticks += std::stol(field);
+    }
+    return ticks;
 }
 
 class FatalReport : public Campaign {
@@ -29,21 +53,57 @@ TEST_F(FatalReport, LongAndMalformedNamesGetABoxAndTheirFullBytesOnStandardError
         EXPECT_LE(box.height, 400);
     };
     for (const std::string& name : {std::string(5000, 'n'), std::string("sky\xFF\xFE.ppm"),
-                                    "dir/" + std::string(3000, '\n') + ".ppm"}) {
+                                    "dir/" + std::string(3000, '\n') + ".ppm", std::string("\u202Egpj.exe\u202C.ppm")}) {
         SCOPED_TRACE(name.size());
         start({"-envfile", name}, {}, emptyDir.path());
         expectFatal("Loading Image Error", "Can't open file " + name + ".", {}, lookAtBox);
     }
 }
 
-TEST_F(FatalReport, ARunWithStandardErrorClosedEndsAfterTheBox)
+// Standard error closed, and a pipe whose reader has gone.
+TEST_F(FatalReport, ARunWithoutAReaderOfStandardErrorEndsAfterTheBoxWithStatus0)
 {
-    start({"-envfile", "missing.ppm"}, {}, emptyDir.path(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&-"});
+    for (const char* redirection : {"exec 2>&-", "exec 2> >(exec true)"}) {
+        SCOPED_TRACE(redirection);
+        start({"-envfile", "missing.ppm"}, {}, emptyDir.path(),
+              {"/bin/bash", "-c", std::string(redirection) + "; exec \"$0\" \"$@\""});
+        const auto box =
+            waitForWindow(display.name(), [](const TopWindow& w) { return w.name == "Loading Image Error"; });
+        ASSERT_TRUE(box.has_value());
+        ASSERT_TRUE(waitViewable(display.name(), box->id));
+        sendKey(display.name(), box->id, "Return");
+        EXPECT_EQ(program->waitExit(15000), 0);
+    }
+}
+
+// SDL shows its box from a child process that holds the program's X
+// connection, and with it the program's window.
+TEST_F(FatalReport, KillingTheProgramTakesItsBoxAndWindowAlong)
+{
+    start({}, {}, emptyDir.path());
     const auto box = waitForWindow(display.name(), [](const TopWindow& w) { return w.name == "Loading Image Error"; });
     ASSERT_TRUE(box.has_value());
     ASSERT_TRUE(waitViewable(display.name(), box->id));
-    sendKey(display.name(), box->id, "Return");
-    EXPECT_EQ(program->waitExit(15000), 0);
+    ASSERT_EQ(topLevelWindows(display.name()).size(), 2u);
+    ::kill(program->pid(), SIGTERM);
+    EXPECT_EQ(program->waitExit(15000), -SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!topLevelWindows(display.name()).empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(topLevelWindows(display.name()).empty());
+}
+
+// The box goes where the toolkit puts the window: to the "-display" among the
+// entries the toolkit sees, else to $DISPLAY.
+TEST_F(FatalReport, TheBoxAppearsOnTheProgramsDisplay)
+{
+    const VirtualDisplay other;
+    const auto nothingOnOther = [&](const TopWindow&) { EXPECT_TRUE(topLevelWindows(other.name()).empty()); };
+    start({"-display", display.name(), "-envfile", "missing.ppm"}, {{"DISPLAY", other.name()}}, emptyDir.path());
+    expectFatal("Loading Image Error", "Can't open file missing.ppm.", {}, nothingOnOther);
+    // Beyond those entries, where the option table's two have been cut off.
+    start({"-motion", "70000", "-title", "t", "-display", other.name()});
+    expectFatal("qlxtest error", "Too many motion steps: 70000, at most 65536 are allowed.", {}, nothingOnOther);
 }
 
 TEST_F(FatalReport, WithoutADisplayOnlyTheLineRemains)
@@ -75,13 +135,43 @@ protected:
     FatalReportWithoutFonts() : FatalReport({"-fp", "built-ins"}) {}
 };
 
-TEST_F(FatalReportWithoutFonts, TheProgramsOwnNoticeShowsTheReport)
+TEST_F(FatalReportWithoutFonts, TheProgramsOwnNoticeShowsTheReportAndWaitsIdle)
 {
     start({}, {}, emptyDir.path());
-    expectFatal("Loading Image Error", "Can't open file sky.ppm.", {},
-                [&](const TopWindow& box) { EXPECT_FALSE(isSdlBox(display.name(), box)); });
+    expectFatal("Loading Image Error", "Can't open file sky.ppm.", {}, [&](const TopWindow& box) {
+        EXPECT_FALSE(isSdlBox(display.name(), box));
+        const long before = processorTicks(program->pid());
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        // Under 5 % of one processor.
+        EXPECT_LT(processorTicks(program->pid()) - before, 3 * ::sysconf(_SC_CLK_TCK) / 20);
+    });
     start({"-motion", "70000"});
     expectFatal("qlxtest error", "Too many motion steps: 70000, at most 65536 are allowed.");
+}
+
+TEST_F(FatalReportWithoutFonts, ANoticeDestroyedFromOutsideCountsAsAcknowledged)
+{
+    start({}, {}, emptyDir.path());
+    const auto box = waitForWindow(display.name(), [](const TopWindow& w) { return w.name == "Loading Image Error"; });
+    ASSERT_TRUE(box.has_value());
+    ASSERT_TRUE(waitViewable(display.name(), box->id));
+    captureCommand("DISPLAY=" + display.name() + " xdotool windowclose " + std::to_string(box->id) + " 2>&1");
+    EXPECT_EQ(program->waitExit(15000), 0);
+    EXPECT_EQ(standardError(), "Can't open file sky.ppm.\n");
+}
+
+// Neither SDL's box nor the program's notice can be made: the toolkit would
+// end the process inside the notice.
+class FatalReportWithoutGlx : public FatalReport {
+protected:
+    FatalReportWithoutGlx() : FatalReport({"-fp", "built-ins", "-extension", "GLX"}) {}
+};
+
+TEST_F(FatalReportWithoutGlx, OnlyTheLineRemains)
+{
+    start({"-motion", "70000"});
+    EXPECT_EQ(program->waitExit(15000), 0);
+    EXPECT_EQ(standardError(), "Too many motion steps: 70000, at most 65536 are allowed.\n");
 }
 
 } // namespace

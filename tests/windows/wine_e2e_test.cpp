@@ -9,10 +9,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <fcntl.h>
 #include <optional>
 #include <regex>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -211,6 +213,26 @@ TEST_F(WineRun, EmptyVariableLeadsToTheRootOfTheDrive)
     const std::string fromRoot = windowsPath(images.file("sky.ppm")).substr(3);
     WineProgram run({"-envfile", fromRoot}, variable(""), emptyDir.path());
     run.expectRunsUntilEscape();
+}
+
+// A device name opens the device, whose reads may wait for ever: it counts as
+// a file that cannot be opened. COM1 is made to lead to a terminal that nobody
+// writes to, whatever serial ports this machine has.
+TEST_F(WineRun, DeviceNameIsNoImage)
+{
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal), 0);
+    ASSERT_EQ(::unlockpt(terminal), 0);
+    const char* prefix = std::getenv("WINEPREFIX");
+    ASSERT_NE(prefix, nullptr) << "the run needs its own Wine prefix (tools/run-windows-tests)";
+    const std::string link = std::string(prefix) + "/dosdevices/com1";
+    ::unlink(link.c_str());
+    ASSERT_EQ(::symlink(::ptsname(terminal), link.c_str()), 0);
+
+    WineProgram run({"-envfile", "COM1"}, {}, emptyDir.path());
+    expectFatal(run, "Loading Image Error", "Can't open file COM1.");
+    ::close(terminal);
 }
 
 class WineTexturedSquare : public WineRun {

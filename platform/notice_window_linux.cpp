@@ -1,8 +1,11 @@
-#include "platform/notice_window.h"
+#include "platform/notice_window_linux.h"
 
 #include <GL/freeglut.h>
+#include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <algorithm>
+#include <memory>
+#include <poll.h>
 #include <string>
 #include <vector>
 
@@ -17,7 +20,6 @@ constexpr int buttonWidth = 64;
 
 std::vector<std::string> noticeLines;
 bool acknowledged = false;
-int programWindow = 0;
 
 // The bitmap font covers Latin-1: UTF-8 down to it, anything else as '?'.
 std::string latin1(const std::string& utf8)
@@ -118,48 +120,84 @@ void noticeClosed()
     acknowledged = true;
 }
 
-void drawNothing() {}
+// A connection of the notice's own: it asks whether the display makes GL
+// windows at all (the toolkit ends the process when it cannot), and watches
+// the notice for being destroyed from outside, which the toolkit ignores.
+struct CloseDisplay {
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+using DisplayHandle = std::unique_ptr<Display, CloseDisplay>;
 
-void programWindowClosed()
+DisplayHandle openGlDisplay(const std::string& name)
 {
-    programWindow = 0;
+    DisplayHandle display(XOpenDisplay(name.empty() ? nullptr : name.c_str()));
+    int errorBase = 0;
+    int eventBase = 0;
+    if (display && !glXQueryExtension(display.get(), &errorBase, &eventBase))
+        display.reset();
+    return display;
 }
 
-// The toolkit exits the process when it cannot open the display, so that is
-// asked first, of Xlib directly.
-bool displayReachable()
+void startToolkit(const std::string& display)
 {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return false;
-    XCloseDisplay(display);
-    return true;
+    char program[] = "qlxtest";
+    char option[] = "-display";
+    std::string name = display;
+    char* argv[] = {program, option, name.data(), nullptr};
+    int argc = display.empty() ? 1 : 3;
+    glutInit(&argc, argv);
+}
+
+// While the notice waits, X errors about a window destroyed under it are
+// expected; Xlib's default handler would end the process.
+int ignoreError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+class IgnoredErrors {
+public:
+    IgnoredErrors() : previous_(XSetErrorHandler(ignoreError)) {}
+    ~IgnoredErrors() { XSetErrorHandler(previous_); }
+    IgnoredErrors(const IgnoredErrors&) = delete;
+    IgnoredErrors& operator=(const IgnoredErrors&) = delete;
+
+private:
+    XErrorHandler previous_;
+};
+
+bool destroyedNow(Display* watch, Window notice)
+{
+    bool destroyed = false;
+    while (XPending(watch)) {
+        XEvent event;
+        XNextEvent(watch, &event);
+        destroyed |= event.type == DestroyNotify && event.xdestroywindow.window == notice;
+    }
+    return destroyed;
+}
+
+// Blocks until either connection has something to read. The time limit only
+// lets the toolkit's own timers run.
+void waitForEvents(Display* toolkit, Display* watch)
+{
+    if (XPending(toolkit) || XPending(watch))
+        return;
+    pollfd connections[] = {{ConnectionNumber(toolkit), POLLIN, 0}, {ConnectionNumber(watch), POLLIN, 0}};
+    poll(connections, 2, 1000);
 }
 
 } // namespace
 
-bool showNoticeWindow(const char* caption, const char* text)
+bool showNoticeWindow(const std::string& display, const char* caption, const char* text)
 {
-    if (!glutGet(GLUT_INIT_STATE)) {
-        if (!displayReachable())
-            return false;
-        int argc = 1;
-        char name[] = "qlxtest";
-        char* argv[] = {name, nullptr};
-        glutInit(&argc, argv);
-    }
+    const DisplayHandle watch = openGlDisplay(display);
+    if (!watch)
+        return false;
+    if (!glutGet(GLUT_INIT_STATE))
+        startToolkit(display);
 
-    // The program's window, if there is one, stays but stops drawing and
-    // answering input while the notice waits.
-    programWindow = glutGetWindow();
-    if (programWindow) {
-        glutCloseFunc(programWindowClosed);
-        glutDisplayFunc(drawNothing);
-        glutKeyboardFunc(nullptr);
-        glutMouseFunc(nullptr);
-        glutMotionFunc(nullptr);
-    }
-    glutIdleFunc(nullptr);
+    const int previousAction = glutGet(GLUT_ACTION_ON_WINDOW_CLOSE);
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
 
     noticeLines = splitLines(text);
@@ -171,14 +209,27 @@ bool showNoticeWindow(const char* caption, const char* text)
     glutMouseFunc(noticeClick);
     glutCloseFunc(noticeClosed);
 
+    // The toolkit draws into the window itself, so the current drawable is
+    // the notice's X window.
+    Display* const toolkit = glXGetCurrentDisplay();
+    const Window noticeWindow = glXGetCurrentDrawable();
+    const IgnoredErrors ignored;
+    XSync(toolkit, False);
+    XSelectInput(watch.get(), noticeWindow, StructureNotifyMask);
+    XWindowAttributes attributes;
+    bool destroyed = !XGetWindowAttributes(watch.get(), noticeWindow, &attributes);
+
     acknowledged = false;
-    while (!acknowledged) {
-        // Timers run with whatever window is current: the rate meter's must
-        // keep titling the program's window, not the notice.
-        glutSetWindow(programWindow ? programWindow : notice);
+    while (!acknowledged && !destroyed) {
         glutMainLoopEvent();
+        destroyed = destroyedNow(watch.get(), noticeWindow);
+        if (!acknowledged && !destroyed)
+            waitForEvents(toolkit, watch.get());
     }
     glutDestroyWindow(notice);
     glutMainLoopEvent();
+    XSync(toolkit, False);
+
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, previousAction);
     return true;
 }
