@@ -13,6 +13,7 @@
 #include "render/input.h"
 #include "render/rate_meter.h"
 #include "render/render_state.h"
+#include "render/run_result.h"
 
 namespace {
 
@@ -83,5 +84,6 @@ int startUp(OptionReader& options)
     buildDisplayLists(settings.sceneKind, settings.divisions, settings.texturing != 0, settings.skyUDivisions,
                       settings.skyVDivisions);
     initRenderState(settings.sceneKind);
+    startRunRecord(RunLimit{settings.frameLimit, settings.secondsLimit}, "unknown");
     return 0;
 }
