@@ -2,12 +2,16 @@
 
 #include <GL/glut.h>
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "app/option_table.h"
 #include "app/settings.h"
+#include "app/swap_interval_request.h"
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
 #include "platform/fatal_error.h"
+#include "platform/swap_interval.h"
 #include "render/display_lists.h"
 #include "render/frame.h"
 #include "render/input.h"
@@ -33,6 +37,21 @@ void checkMotionSteps(int steps)
 {
     if (steps > maxMotionSteps)
         reportTooMany("motion steps", steps, maxMotionSteps);
+}
+
+// Set last, so that a failing set-up step reports its error alone.
+std::string applySwapInterval()
+{
+    const auto asked = requestedSwapInterval(settings.swapInterval, settings.maxTriangles, adaptiveSwapOffered);
+    if (!asked)
+        return swapIntervalValue(std::nullopt);
+    const auto inForce = setSwapInterval(*asked);
+    const std::string warning = swapIntervalWarning(*asked, inForce);
+    if (!warning.empty()) {
+        std::fputs((warning + "\n").c_str(), stderr);
+        std::fflush(stderr);
+    }
+    return swapIntervalValue(inForce);
 }
 
 } // namespace
@@ -84,6 +103,7 @@ int startUp(OptionReader& options)
     buildDisplayLists(settings.sceneKind, settings.divisions, settings.texturing != 0, settings.skyUDivisions,
                       settings.skyVDivisions);
     initRenderState(settings.sceneKind);
-    startRunRecord(RunLimit{settings.frameLimit, settings.secondsLimit}, "unknown");
+    const std::string swapInterval = applySwapInterval();
+    startRunRecord(RunLimit{settings.frameLimit, settings.secondsLimit}, swapInterval);
     return 0;
 }

@@ -103,4 +103,29 @@ TEST_F(BenchmarkRun, FramesLimitEndsAfterTheFramesFollowingTheFirst)
     EXPECT_NE(fields.at("renderer"), "\"\"");
 }
 
+TEST_F(BenchmarkRun, SwapIntervalIsSetAndReadBack)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* interval;
+    };
+    for (const Case& c : {Case{{"-swapinterval", "0"}, "0"}, Case{{"-swapinterval", "1"}, "1"},
+                          Case{{"-swapinterval", "2"}, "2"}, Case{{"-MAXTRIANGLES"}, "0"},
+                          Case{{"-MAXTRIANGLES", "-sw", "2"}, "2"}}) {
+        std::vector<std::string> args{"-frames", "2", "-divide", "4", "-width", "64", "-height", "64"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Fields fields = runToEnd(args, {{"LD_PRELOAD", preload(QLXTEST_SWAP_CONTROL)}});
+        EXPECT_EQ(fields.count("swap_interval") ? fields.at("swap_interval") : "", c.interval) << c.args.front();
+    }
+}
+
+// Xvfb offers no swap control: the benchmark says so and runs on.
+TEST_F(BenchmarkRun, WithoutSwapControlTheIntervalIsUnknown)
+{
+    const Fields fields = runToEnd({"-MAXTRIANGLES", "-frames", "2", "-divide", "4"}, {},
+                                   "Swap interval 0 could not be set; the interval in force is unknown: "
+                                   "rates may be capped by the display's refresh rate.\n");
+    EXPECT_EQ(fields.count("swap_interval") ? fields.at("swap_interval") : "", "unknown");
+}
+
 } // namespace
