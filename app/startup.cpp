@@ -2,20 +2,25 @@
 
 #include <GL/glut.h>
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "app/option_table.h"
 #include "app/program_error.h"
 #include "app/settings.h"
 #include "app/toolkit_display.h"
+#include "app/swap_interval_request.h"
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
 #include "platform/display_mode.h"
 #include "platform/fatal_error.h"
+#include "platform/swap_interval.h"
 #include "render/display_lists.h"
 #include "render/frame.h"
 #include "render/input.h"
 #include "render/rate_meter.h"
 #include "render/render_state.h"
+#include "render/run_result.h"
 
 namespace {
 
@@ -63,6 +68,21 @@ void setUpFatalReports(const OptionReader& options)
 {
     setReportDisplay(toolkitDisplay(options.count(), options.argv()));
     setReportPreparation(quietWindow);
+}
+
+// Set last, so that a failing set-up step reports its error alone.
+std::string applySwapInterval()
+{
+    const auto asked = requestedSwapInterval(settings.swapInterval, settings.maxTriangles, adaptiveSwapOffered);
+    if (!asked)
+        return swapIntervalValue(std::nullopt);
+    const auto inForce = setSwapInterval(*asked);
+    const std::string warning = swapIntervalWarning(*asked, inForce);
+    if (!warning.empty()) {
+        std::fputs((warning + "\n").c_str(), stderr);
+        std::fflush(stderr);
+    }
+    return swapIntervalValue(inForce);
 }
 
 } // namespace
@@ -116,5 +136,7 @@ int startUp(OptionReader& options)
     buildDisplayLists(settings.sceneKind, settings.divisions, settings.texturing != 0, settings.skyUDivisions,
                       settings.skyVDivisions);
     initRenderState(settings.sceneKind);
+    const std::string swapInterval = applySwapInterval();
+    startRunRecord(RunLimit{settings.frameLimit, settings.secondsLimit}, swapInterval);
     return 0;
 }

@@ -39,6 +39,18 @@ std::string usageText()
         "installed program looks in " QLXTEST_DATA_DIR " instead.\n"
         "Arguments the options leave go to the toolkit (for example -display or\n"
         "-geometry placed before the options above).\n"
+        "\n"
+        "With -frames or -seconds the run ends by itself, with status 0, and when it\n"
+        "ends (Escape and closing the window included) one line goes to standard\n"
+        "output: \"qlxtest-result:\" and the fields frames (after the first, which is\n"
+        "left out), seconds (from the end of the first frame's swap to the end of the\n"
+        "last), fps, ktps (counted as the title counts them), triangles_per_frame,\n"
+        "width, height, swap_interval (read back, or unknown), renderer and gl_version.\n"
+        "-MAXTRIANGLES sets the swap interval to 0 and -swapinterval N sets N (negative\n"
+        "only with adaptive sync); without either the driver's setting stays. When it\n"
+        "cannot be set, a line on standard error warns that rates may be capped by the\n"
+        "display's refresh rate.\n"
+        "\n"
         "The exit status is always 0; every failure shows a message box and one line\n"
         "on standard error.\n";
     return text;
