@@ -11,6 +11,8 @@
 #include "platform/frame_loop.h"
 #include "platform/replace_file.h"
 
+TextString snapshotFile;
+
 namespace {
 
 struct Frame {
@@ -46,12 +48,12 @@ void writeSnapshot()
 {
     const unsigned buffer = frameLoop().keptBuffer(doubleBuffered());
     const bool haveFrame = buffer ? readFrame(buffer, kept) : !kept.rgb.empty();
-    const std::string problem = haveFrame ? replaceFile(settings.snapshotFile.data(),
+    const std::string problem = haveFrame ? replaceFile(snapshotFile.data(),
                                                         ppmFile(kept.width, kept.height, kept.rgb))
                                           : "no frame left to read";
     if (problem.empty())
         return;
-    std::fprintf(stderr, "Can't write snapshot %s: %s\n", settings.snapshotFile.data(), problem.c_str());
+    std::fprintf(stderr, "Can't write snapshot %s: %s\n", snapshotFile.data(), problem.c_str());
     std::fflush(nullptr);
     std::_Exit(1);
 }
@@ -60,7 +62,7 @@ void writeSnapshot()
 
 void writeSnapshotAtExit()
 {
-    snapshotWanted = settings.snapshotFile.length() > 0;
+    snapshotWanted = snapshotFile.length() > 0;
     if (snapshotWanted)
         std::atexit(writeSnapshot);
 }

@@ -2,6 +2,11 @@
 // -snapshot FILE: the last frame of the run, written as a binary PPM when the
 // run ends, however it ends.
 
+#include "options/text_string.h"
+
+// The file named by -snapshot; empty: none.
+extern TextString snapshotFile;
+
 // Arranges the snapshot at exit when the settings name a file. Call once the
 // GL context exists and before the run's result line is arranged: exit
 // handlers run in reverse, so the result line comes out first, and a snapshot
