@@ -2,6 +2,7 @@
 
 #include <GL/glut.h>
 #include <algorithm>
+#include <climits>
 
 #include "options/number_text.h"
 #include "options/option_reader.h"
@@ -104,6 +105,19 @@ int integerValue(const OptionRow& row, int value)
     return row.confine ? row.confine(value, parseIntText(row.fallback)) : value;
 }
 
+// A row without a default tells an absent option from any value given.
+int integerDefault(const OptionRow& row)
+{
+    return *row.fallback ? integerValue(row, parseIntText(row.fallback)) : optionAbsent;
+}
+
+int readInteger(OptionReader& options, const OptionRow& row)
+{
+    const int before = options.count();
+    const int value = options.getInt(row.name, parseIntText(row.fallback), row.shortest);
+    return options.count() == before ? integerDefault(row) : integerValue(row, value);
+}
+
 } // namespace
 
 const std::vector<OptionRow>& optionTable()
@@ -155,6 +169,14 @@ const std::vector<OptionRow>& optionTable()
         presence("-HYPEROMNI", 2, nullptr, [](OptionWalk& w, int n) { w.hyperomni = n; }, "accepted and ignored"),
         presence("-PANORAMIC", 2, nullptr, [](OptionWalk& w, int n) { w.panoramic = n; }, "accepted and ignored"),
         presence("-RPANORAMIC", 3, nullptr, chooseProjection, "accepted and ignored"),
+        // The lowest int stays free to mean "not given".
+        integer("-swapinterval", 3, "", &Settings::swapInterval,
+                "swap interval; -MAXTRIANGLES sets 0 unless this is given",
+                [](int v, int) { return std::max(v, -INT_MAX); }),
+        integer("-frames", 3, "0", &Settings::frameLimit,
+                "end after N frames past the first, with a result line"),
+        real("-seconds", 3, "0", &Settings::secondsLimit,
+             "end X seconds after the first frame, with a result line"),
         presence("-headless", 4, &Settings::headless, nullptr,
                  "draw off screen through EGL, without a window system (needs -frames or -seconds)"),
         text("-snapshot", 3, "FILE", "", "write the last frame to FILE as a binary PPM when the run ends",
@@ -169,7 +191,7 @@ Settings::Settings()
 {
     for (const OptionRow& row : optionTable()) {
         if (row.kind == OptionKind::Integer)
-            this->*row.integer = integerValue(row, parseIntText(row.fallback));
+            this->*row.integer = integerDefault(row);
         else if (row.kind == OptionKind::Real)
             this->*row.real = narrowToFloat(parseRealText(row.fallback));
     }
@@ -189,8 +211,7 @@ void applyOptionTable(OptionReader& options)
             break;
         }
         case OptionKind::Integer:
-            settings.*row.integer =
-                integerValue(row, options.getInt(row.name, parseIntText(row.fallback), row.shortest));
+            settings.*row.integer = readInteger(options, row);
             break;
         case OptionKind::Real:
             settings.*row.real =

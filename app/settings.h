@@ -4,6 +4,7 @@
 // showRates and texturing by keys).
 
 #include <GL/glut.h>
+#include <climits>
 #include <cstdint>
 
 #include "render/scene_kind.h"
@@ -15,6 +16,9 @@ enum class EnvMapKind : std::int32_t {
     RPANORAMIC = 3,
     HYPEROMNI = 4,
 };
+
+// What an integer option without a default leaves in its field when it is not given.
+constexpr int optionAbsent = INT_MIN;
 
 struct Settings {
     // Every field an option's value goes to starts at that option's default
@@ -47,6 +51,9 @@ struct Settings {
     int texturing = 1;
     int maxTriangles = 0;
     EnvMapKind envMapKind = EnvMapKind::RSPHERICAL;
+    int swapInterval;  // optionAbsent: not asked for
+    int frameLimit;
+    float secondsLimit;
     int headless = 0;
 };
 

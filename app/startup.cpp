@@ -2,9 +2,12 @@
 
 #include <GL/glut.h>
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "app/option_table.h"
 #include "app/settings.h"
+#include "app/swap_interval_request.h"
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
 #include "platform/fatal_error.h"
@@ -12,12 +15,15 @@
 #include "platform/headless_context.h"
 #include "platform/headless_frame_loop.h"
 #include "platform/quit.h"
+#include "platform/swap_interval.h"
 #include "render/display_lists.h"
 #include "render/frame.h"
 #include "render/input.h"
 #include "render/rate_meter.h"
 #include "render/render_state.h"
 #include "render/snapshot.h"
+#include "render/run_record.h"
+#include "render/run_result.h"
 
 namespace {
 
@@ -39,6 +45,21 @@ void checkMotionSteps(int steps)
         reportTooMany("motion steps", steps, maxMotionSteps);
 }
 
+// Set last, so that a failing set-up step reports its error alone.
+std::string applySwapInterval()
+{
+    const auto asked = requestedSwapInterval(settings.swapInterval, settings.maxTriangles, adaptiveSwapOffered);
+    if (!asked)
+        return swapIntervalValue(std::nullopt);
+    const auto inForce = setSwapInterval(*asked);
+    const std::string warning = swapIntervalWarning(*asked, inForce);
+    if (!warning.empty()) {
+        std::fputs((warning + "\n").c_str(), stderr);
+        std::fflush(stderr);
+    }
+    return swapIntervalValue(inForce);
+}
+
 } // namespace
 
 // Nothing here can ask the user anything, and nothing shows a frame: the
@@ -51,6 +72,8 @@ void refuseUnrunnableHeadless()
         return;
     if (!headlessAvailable())
         refuse("-headless is not available on this platform");
+    if (!isLimited(RunLimit{settings.frameLimit, settings.secondsLimit}))
+        refuse("-headless needs a run length: -frames N or -seconds S");
     if (settings.showRates)
         refuse("-headless cannot show -FPS: the overlay's font needs a display");
 }
@@ -115,5 +138,7 @@ int startUp(OptionReader& options)
                       settings.skyVDivisions);
     initRenderState(settings.sceneKind);
     writeSnapshotAtExit();
+    const std::string swapInterval = settings.headless ? "none" : applySwapInterval();
+    startRunRecord(RunLimit{settings.frameLimit, settings.secondsLimit}, swapInterval);
     return 0;
 }

@@ -20,3 +20,10 @@ int millisecondClock()
 {
     return static_cast<int>(static_cast<std::uint32_t>(monotonicMilliseconds() - processStart));
 }
+
+double monotonicSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}

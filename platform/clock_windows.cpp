@@ -17,3 +17,12 @@ int millisecondClock()
 {
     return static_cast<int>(static_cast<std::uint32_t>(timeGetTime() - processStart));
 }
+
+double monotonicSeconds()
+{
+    LARGE_INTEGER frequency{};
+    LARGE_INTEGER now{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}

@@ -8,6 +8,7 @@
 #include "render/frame_state.h"
 #include "render/projection.h"
 #include "render/rate_meter.h"
+#include "render/run_result.h"
 #include "render/screen_space.h"
 #include "render/snapshot.h"
 #include "render/spin.h"
@@ -127,6 +128,7 @@ void composeFrame()
         drawOverlay();
     keepFrameForSnapshot();
     frameLoop().present(settings.bufferMode == GLUT_DOUBLE);
+    frameShown();
 }
 
 void drawSubframe(int steps, int index)

@@ -6,7 +6,7 @@
 // environment when auto-rotation is on.
 void display();
 
-// Draws and presents one frame.
+// Draws and presents one frame; a run with a limit ends at the frame that reaches it.
 void composeFrame();
 
 // The object once, in colour, as sub-frame index of a frame with `steps` blur

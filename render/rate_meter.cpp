@@ -19,12 +19,15 @@ RateFormat rateFormatFor(int maxTriangles, SceneKind sceneKind)
     return sceneKind == SceneKind::Goblet ? RateFormat::FramesAndTriangles : RateFormat::FramesOnly;
 }
 
+double trianglesPerFrame(int objectTriangles, int blurSteps)
+{
+    const double draws = blurSteps != 0 ? 2.0 * blurSteps - 1.0 : 1.0;
+    return objectTriangles * draws;
+}
+
 float kiloTrianglesPerSecond(int objectTriangles, int blurSteps, float framesPerSecond)
 {
-    // In double: objectTriangles times 2n - 1 can pass the int range.
-    const double draws = blurSteps != 0 ? 2.0 * blurSteps - 1.0 : 1.0;
-    const auto trianglesPerFrame = static_cast<float>(objectTriangles * draws);
-    return trianglesPerFrame * framesPerSecond * 0.001f;
+    return static_cast<float>(trianglesPerFrame(objectTriangles, blurSteps)) * framesPerSecond * 0.001f;
 }
 
 TextString formatRateText(RateFormat format, float framesPerSecond, float kiloTriangles)

@@ -31,8 +31,12 @@ enum class RateFormat {
 
 RateFormat rateFormatFor(int maxTriangles, SceneKind sceneKind);
 
-// Thousands of triangles per second. A blurred frame of n sub-frames draws the
-// object 2n - 1 times; an unblurred one counts one draw.
+// Triangles a frame counts: a blurred frame of n sub-frames draws the object
+// 2n - 1 times; an unblurred one counts one draw, also with repeated passes.
+// In double: the product can pass the int range.
+double trianglesPerFrame(int objectTriangles, int blurSteps);
+
+// Thousands of triangles per second, from trianglesPerFrame.
 float kiloTrianglesPerSecond(int objectTriangles, int blurSteps, float framesPerSecond);
 
 // Longest fixed-point text of a float: sign, every integer digit, point, decimals.

@@ -214,6 +214,24 @@ TEST(OptionTable, BenchmarkRule)
     EXPECT_EQ(settings.maxTriangles, 2);
 }
 
+TEST(OptionTable, SwapIntervalGivenOrNot)
+{
+    apply({});
+    EXPECT_EQ(settings.swapInterval, optionAbsent);
+    EXPECT_EQ(settings.frameLimit, 0);
+    EXPECT_EQ(settings.secondsLimit, 0.0f);
+    // A value that is not a number reads as 0, and is given all the same.
+    for (const char* zero : {"0", "none"}) {
+        EXPECT_TRUE(apply({"-sw", zero, "-fr", "50", "-se", "2.5"}).empty());
+        EXPECT_EQ(settings.swapInterval, 0) << zero;
+    }
+    EXPECT_EQ(settings.frameLimit, 50);
+    EXPECT_EQ(settings.secondsLimit, 2.5f);
+    apply({"-swapinterval", "-99999999999"});
+    EXPECT_NE(settings.swapInterval, optionAbsent);
+    EXPECT_LT(settings.swapInterval, 0);
+}
+
 TEST(OptionTable, ProjectionPrecedence)
 {
     struct Case {

@@ -25,7 +25,8 @@ struct Outcome {
 // Runs the program to its end: headless when display is empty, else on it.
 // command, when given, goes in front (a shell that sets limits first).
 Outcome runProgram(const std::vector<std::string>& args, const std::string& display = "",
-                   const std::string& workingDirectory = "", const std::vector<std::string>& command = {})
+                   const std::string& workingDirectory = "", const std::vector<std::string>& command = {},
+                   int timeoutMs = 180000)
 {
     std::vector<std::string> argv = command;
     argv.push_back(QLXTEST_EXECUTABLE);
@@ -34,7 +35,7 @@ Outcome runProgram(const std::vector<std::string>& args, const std::string& disp
     if (display.empty())
         env.erase(env.begin());  // DISPLAY; the test process has none either
     ChildProcess program(argv, env, workingDirectory.empty() ? defaultImageDirectory() : workingDirectory);
-    Outcome outcome{program.waitExit(180000), "", ""};
+    Outcome outcome{program.waitExit(timeoutMs), "", ""};
     outcome.out = program.standardOutput();
     outcome.err = program.standardError();
     return outcome;
@@ -74,7 +75,7 @@ TEST_F(Headless, CommandLinesThatCannotRunAreRefusedInOneLine)
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"-headless"}, {"-headless", "-frames", "0", "-seconds", "-1"}, {"-headless", "-FPS", "-frames", "5"}}) {
         SCOPED_TRACE(args.size());
-        const Outcome run = runProgram(args);
+        const Outcome run = runProgram(args, "", "", {}, 30000);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
         EXPECT_EQ(run.out, "");
@@ -85,7 +86,8 @@ TEST_F(Headless, CommandLinesThatCannotRunAreRefusedInOneLine)
 TEST_F(Headless, AMissingImageIsReportedWithoutABox)
 {
     VirtualDisplay display;
-    const Outcome run = runProgram({"-headless", "-frames", "5", "-envfile", "missing.ppm"}, display.name(), dir.path());
+    const Outcome run =
+        runProgram({"-headless", "-frames", "5", "-envfile", "missing.ppm"}, display.name(), dir.path(), {}, 30000);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "Can't open file missing.ppm.\n");
 }
@@ -95,7 +97,7 @@ TEST_F(Headless, AMissingImageIsReportedWithoutABox)
 TEST_F(Headless, SnapshotsAgreeWithTheSameRunsOnXvfb)
 {
     VirtualDisplay display;
-    for (const std::string& scene : {"", "-TEAPOT", "-TEXTURE"}) {
+    for (const std::string scene : {"", "-TEAPOT", "-TEXTURE"}) {
         SCOPED_TRACE(scene);
         std::vector<std::string> args{"-width", "256", "-height", "256", "-frames", "20"};
         if (!scene.empty())

@@ -1,0 +1,27 @@
+#pragma once
+// The one line a limited run writes on standard output when it ends:
+// "qlxtest-result:" and key=value fields, numbers in the C locale whatever
+// the program's locale, values with blanks in double quotes.
+
+#include <string>
+
+struct RunFigures {
+    long long frames = 0;  // frames after the first
+    double seconds = 0.0;  // from the end of the first frame's swap to the end of the last
+    double trianglesPerFrame = 0.0;
+    int width = 0;
+    int height = 0;
+    std::string swapInterval;  // the number read back, "unknown", or "none" without a window
+    std::string renderer;
+    std::string glVersion;
+};
+
+// frames / seconds; 0 for a run with no time.
+double framesPerSecond(const RunFigures& figures);
+
+// A field's value as written: in double quotes, with \" and \\ inside, when it
+// is empty or holds a blank, a quote or a backslash; control characters become blanks.
+std::string resultValue(const std::string& text);
+
+// The line, ending in a line end.
+std::string resultLine(const RunFigures& figures);

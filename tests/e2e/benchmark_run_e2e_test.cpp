@@ -1,0 +1,131 @@
+// Runs that end by themselves with their result line, and the swap interval
+// that the result line reports, on the real executable.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "image/image_files.h"
+#include "support/program_run.h"
+#include "support/virtual_display.h"
+
+namespace {
+
+using Fields = std::map<std::string, std::string>;
+
+// Our shim first; in sanitized builds the library the sanitizer needs follows.
+std::string preload(const std::string& shim)
+{
+#ifdef QLXTEST_SANITIZER_PRELOAD
+    return shim + ":" + QLXTEST_SANITIZER_PRELOAD;
+#else
+    return shim;
+#endif
+}
+
+std::vector<std::string> resultLines(const std::string& output)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("qlxtest-result:", 0) == 0)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+// key=value or key="value with \" and \\".
+Fields resultFields(const std::string& line)
+{
+    Fields fields;
+    static const std::regex field(R"re((\w+)=("(?:[^"\\]|\\.)*"|[^ "]+))re");
+    for (std::sregex_iterator m(line.begin(), line.end(), field), end; m != end; ++m)
+        fields[(*m)[1]] = (*m)[2];
+    return fields;
+}
+
+double number(const Fields& fields, const std::string& key)
+{
+    const auto found = fields.find(key);
+    return found == fields.end() ? -1.0 : std::atof(found->second.c_str());
+}
+
+class BenchmarkRun : public ::testing::Test {
+protected:
+    VirtualDisplay display;
+    TempDir scratch;
+
+    // Runs the program to its end; its result line's fields.
+    Fields runToEnd(const std::vector<std::string>& args, const std::vector<std::pair<std::string, std::string>>& env,
+                    const std::string& expectedErrors = "")
+    {
+        ProgramRun run(display.name(), args, env);
+        EXPECT_EQ(run.process().waitExit(120000), 0) << run.process().standardError();
+        EXPECT_EQ(run.process().standardError(), expectedErrors);
+        const auto lines = resultLines(run.process().standardOutput());
+        EXPECT_EQ(lines.size(), 1u) << run.process().standardOutput();
+        return lines.empty() ? Fields{} : resultFields(lines.front());
+    }
+};
+
+// The swap-counter shim logs every swap with its time: the run must end right
+// after the 51st, and its rate must be the one the shim saw over the last 50.
+TEST_F(BenchmarkRun, FramesLimitEndsAfterTheFramesFollowingTheFirst)
+{
+    const std::string log = scratch.file("swaps.log");
+    const Fields fields = runToEnd({"-frames", "50", "-divide", "256", "-width", "128", "-height", "128"},
+                                   {{"LD_PRELOAD", preload(QLXTEST_SWAP_COUNTER)},
+                                    {"QLX_BENCH_LOG", log},
+                                    {"QLX_BENCH_LOG_SWAPS", "1"}});
+    std::vector<double> swapTimes;
+    std::ifstream in(log);
+    for (std::string event, ns, count, rest; in >> event >> ns >> count && std::getline(in, rest);) {
+        if (event == "swap")
+            swapTimes.push_back(std::atof(ns.c_str()) * 1e-9);
+    }
+    ASSERT_EQ(swapTimes.size(), 51u);
+    EXPECT_EQ(fields.at("frames"), "50");
+    const double shimFps = 50.0 / (swapTimes.back() - swapTimes.front());
+    const double fps = number(fields, "fps");
+    EXPECT_NEAR(fps, shimFps, shimFps * 0.01);
+    // 256 divisions of 76 triangles, drawn once: blur is off at start.
+    EXPECT_EQ(fields.at("triangles_per_frame"), "19456");
+    EXPECT_NEAR(number(fields, "ktps"), fps * 19456 / 1000.0, 0.005 * 19456 / 1000.0 + 0.005);
+    EXPECT_EQ(fields.at("width"), "128");
+    EXPECT_EQ(fields.at("height"), "128");
+    EXPECT_EQ(fields.at("swap_interval"), "unknown");
+    EXPECT_NE(fields.at("renderer"), "\"\"");
+}
+
+TEST_F(BenchmarkRun, SwapIntervalIsSetAndReadBack)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* interval;
+    };
+    for (const Case& c : {Case{{"-swapinterval", "0"}, "0"}, Case{{"-swapinterval", "1"}, "1"},
+                          Case{{"-swapinterval", "2"}, "2"}, Case{{"-MAXTRIANGLES"}, "0"},
+                          Case{{"-MAXTRIANGLES", "-sw", "2"}, "2"}}) {
+        std::vector<std::string> args{"-frames", "2", "-divide", "4", "-width", "64", "-height", "64"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Fields fields = runToEnd(args, {{"LD_PRELOAD", preload(QLXTEST_SWAP_CONTROL)}});
+        EXPECT_EQ(fields.count("swap_interval") ? fields.at("swap_interval") : "", c.interval) << c.args.front();
+    }
+}
+
+// Xvfb offers no swap control: the benchmark says so and runs on.
+TEST_F(BenchmarkRun, WithoutSwapControlTheIntervalIsUnknown)
+{
+    const Fields fields = runToEnd({"-MAXTRIANGLES", "-frames", "2", "-divide", "4"}, {},
+                                   "Swap interval 0 could not be set; the interval in force is unknown: "
+                                   "rates may be capped by the display's refresh rate.\n");
+    EXPECT_EQ(fields.count("swap_interval") ? fields.at("swap_interval") : "", "unknown");
+}
+
+} // namespace
