@@ -1,6 +1,7 @@
 """Shared pieces of the qlxtest benchmark scripts: an X server (a private Xvfb
 or the current display), a measured program run with the swap-counter shim,
-window-title sampling, and the statistics the scripts print.
+the program's result line (or, for programs without one, window-title
+sampling), and the statistics the scripts print.
 
 Only the Python standard library and the X tools of tools/install-deps
 (Xvfb, xwininfo, xprop, xdotool, glxinfo) are used."""
@@ -205,6 +206,28 @@ class TitleSpy:
         self.thread.join(5)
 
 
+# ---- Result lines.
+
+RESULT_PREFIX = "qlxtest-result:"
+RESULT_FIELD_RE = re.compile(r'(\w+)=("(?:[^"\\]|\\.)*"|[^ "]+)')
+
+
+def parse_result_line(text):
+    """The fields of the last "qlxtest-result:" line in text, values unquoted;
+    None when there is none."""
+    fields = None
+    for line in text.splitlines():
+        if not line.startswith(RESULT_PREFIX):
+            continue
+        fields = {}
+        for m in RESULT_FIELD_RE.finditer(line[len(RESULT_PREFIX):]):
+            value = m.group(2)
+            if value.startswith('"'):
+                value = re.sub(r"\\(.)", r"\1", value[1:-1])
+            fields[m.group(1)] = value
+    return fields
+
+
 # ---- A measured program.
 
 class ProgramRun:
@@ -224,11 +247,12 @@ class ProgramRun:
             extra["QLX_BENCH_LOG"] = self.log_path
             if exit_after_swaps:
                 extra["QLX_BENCH_EXIT_AFTER_SWAP"] = str(exit_after_swaps)
+        self.stdout = tempfile.TemporaryFile()
         self.stderr = tempfile.TemporaryFile()
         self.before = None if shim else set(named_windows(server.display))
         self.exec_ns = time.monotonic_ns()
         self.process = subprocess.Popen(self.command, cwd=cwd, env=server.env(extra),
-                                        stdout=subprocess.DEVNULL, stderr=self.stderr)
+                                        stdout=self.stdout, stderr=self.stderr)
 
     def events(self):
         """The shim's log: [(event, ns, swaps, text)]."""
@@ -247,6 +271,10 @@ class ProgramRun:
     def error_text(self):
         self.stderr.seek(0)
         return self.stderr.read().decode(errors="replace").strip()
+
+    def output_text(self):
+        self.stdout.seek(0)
+        return self.stdout.read().decode(errors="replace")
 
     def wait_window(self, timeout=60.0):
         """The X id of the program's window."""
@@ -286,6 +314,7 @@ class ProgramRun:
             self.wait_exit(3)
 
     def close(self):
+        self.stdout.close()
         self.stderr.close()
         try:
             os.unlink(self.log_path)
@@ -321,13 +350,62 @@ def outside_count(events, start_ns, end_ns, triangles_per_frame=None):
         seconds += dt
     if not seconds or not swaps_counted:
         return None
-    return {"seconds": seconds, "title_frames": title_frames, "swaps": swaps_counted,
-            "title_fps": title_frames / seconds, "swap_fps": swaps_counted / seconds,
+    return {"seconds": seconds, "program_frames": title_frames, "swaps": swaps_counted,
+            "program_fps": title_frames / seconds, "swap_fps": swaps_counted / seconds,
             "difference": title_frames / swaps_counted - 1.0}
 
 
 def measure(command, server, duration, warmup, shim=None, cwd=None, env=None, keys=(),
-            triangles_per_frame=None):
+            triangles_per_frame=None, titles=False):
+    """The figures of one run of command: from its result line (a run of
+    duration seconds after its first frame), or, with titles or keys, from the
+    titles sampled for duration seconds after warmup seconds."""
+    if titles or keys:
+        return measure_titles(command, server, duration, warmup, shim, cwd, env, keys, triangles_per_frame)
+    return measure_result(command, server, duration, shim, cwd, env)
+
+
+def measure_result(command, server, duration, shim=None, cwd=None, env=None):
+    """Runs command with "-seconds duration" to its own end and reads its
+    result line; the shim, logging every swap, times the same frames from
+    outside. The program leaves out its first frame, which holds the driver's
+    compilation; there is no other warm-up."""
+    extra = dict(env or {})
+    extra["QLX_BENCH_LOG_SWAPS"] = "1"
+    run = ProgramRun(list(command) + ["-seconds", "%g" % duration], server, shim=shim, cwd=cwd, env=extra)
+    try:
+        status = run.wait_exit(duration + 120.0)
+        if status is None:
+            run.stop()
+            raise BenchError("%s did not end by itself within %.0f s: a program without -seconds? "
+                             "Read its titles instead (--titles)" % (command[0], duration + 120.0))
+        fields = parse_result_line(run.output_text())
+        if fields is None:
+            raise BenchError("%s wrote no result line (status %s): %s"
+                             % (command[0], status, run.error_text()))
+        events = run.events() if shim else []
+        errors = run.error_text()
+    finally:
+        run.close()
+    fps = float(fields["fps"])
+    ktps = float(fields["ktps"])
+    result = {"command": run.command, "source": "result line", "samples": [fields], "fields": fields,
+              "fps": summary([fps]), "ktps": summary([ktps]), "fps_values": [fps], "ktps_values": [ktps],
+              "errors": errors}
+    swaps = [(t, n) for event, t, n, _ in events if event == "swap"]
+    if len(swaps) >= 2 and swaps[-1][0] > swaps[0][0]:
+        (t0, n0), (t1, n1) = swaps[0], swaps[-1]
+        seconds = (t1 - t0) / 1e9
+        counted = n1 - n0
+        result["outside"] = {"seconds": seconds, "program_frames": fps * seconds, "swaps": counted,
+                             "program_fps": fps, "swap_fps": counted / seconds,
+                             "difference": fps * seconds / counted - 1.0 if counted else float("nan")}
+        result["swap_fps"] = summary([counted / seconds])
+    return result
+
+
+def measure_titles(command, server, duration, warmup, shim=None, cwd=None, env=None, keys=(),
+                   triangles_per_frame=None):
     """Runs command, samples its title for duration seconds after warmup
     seconds, and returns the per-second samples and their summaries."""
     run = ProgramRun(command, server, shim=shim, cwd=cwd, env=env)
@@ -353,7 +431,8 @@ def measure(command, server, duration, warmup, shim=None, cwd=None, env=None, ke
     samples = [(t, text) for t, text in (spy.samples if spy else []) if start <= t <= end]
     fps = [f for f, _ in (parse_title(text) for _, text in samples) if f is not None]
     ktps = [k for _, k in (parse_title(text) for _, text in samples) if k is not None]
-    result = {"command": command, "samples": [text for _, text in samples], "fps": summary(fps),
+    result = {"command": command, "source": "titles", "samples": [text for _, text in samples],
+              "fps": summary(fps),
               "ktps": summary(ktps), "fps_values": fps, "ktps_values": ktps}
     if shim:
         events = run.events()

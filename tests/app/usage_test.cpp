@@ -75,7 +75,7 @@ TEST(Usage, TextListsEveryOptionKeyAndTheVariable)
         EXPECT_NE(text.find("  " + std::string(o.name)), std::string::npos) << o.name;
         EXPECT_NE(text.find("[" + shortest + "]"), std::string::npos) << o.name;
     }
-    for (const char* word : {"Escape", "QLX_TEST_IMAGE_PATH", "Super sampled Motion-Blur", "sky.ppm"})
+    for (const char* word : {"Escape", "QLX_TEST_IMAGE_PATH", "Super sampled Motion-Blur", "sky.ppm", "qlxtest-result:"})
         EXPECT_NE(text.find(word), std::string::npos) << word;
     EXPECT_EQ(versionText(), "qlxtest " QLXTEST_PROJECT_VERSION "\n");
 }

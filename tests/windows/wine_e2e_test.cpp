@@ -213,6 +213,19 @@ TEST_F(WineRun, EmptyVariableLeadsToTheRootOfTheDrive)
     run.expectRunsUntilEscape();
 }
 
+// Standard output redirected to a file, as "qlxtest.exe ... > out.txt" does:
+// the GUI program keeps the handle it inherits. Wine always offers
+// WGL_EXT_swap_control and reads back what was stored, so this exercises the
+// call path only; the interval cannot show anything about a real driver.
+TEST_F(WineRun, FramesLimitWritesTheResultLineToTheRedirect)
+{
+    WineProgram run({"-MAXTRIANGLES", "-frames", "30"}, {}, executableDirectory());
+    ASSERT_EQ(run.process().waitExit(60000), 0) << run.state();
+    const std::regex line("qlxtest-result: frames=30 seconds=[0-9.]+ fps=[0-9.]+ ktps=[0-9.]+ "
+                          "triangles_per_frame=77824 width=128 height=128 swap_interval=0 renderer=.*\r\n");
+    EXPECT_TRUE(std::regex_match(run.process().standardOutput(), line)) << run.process().standardOutput();
+}
+
 class WineTexturedSquare : public WineRun {
 protected:
     SkewProbe probe;
