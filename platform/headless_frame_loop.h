@@ -20,16 +20,16 @@ public:
     void setTitle(const char*) override {}
     void run() override;
 
-    // Calls, in the order they fall due, the timers due at now; those they
-    // start wait for a later call.
-    void runDueTimers(int now);
-
 private:
     struct Timer {
         int due;
         TimerCallback callback;
         int value;
     };
+
+    // Calls, in the order they fall due, the timers due at now; those they
+    // start wait for a later call.
+    void runDueTimers(int now);
 
     int width_;
     int height_;
