@@ -128,7 +128,7 @@ TEST(OptionTable, RepeatedAndMisplacedOptions)
     EXPECT_EQ(apply({"-GLASS", "-G", "-height"}), (Strings{"-height"}));
     EXPECT_EQ(settings.glass, 2);
     EXPECT_EQ(settings.windowHeight, 512);
-    // Rows 34 and 35 belong to later steps and stay in the list.
+    // The text rows belong to later steps and stay in the list.
     EXPECT_EQ(apply({"-t", "Demo", "-e", "x.ppm"}), (Strings{"-t", "Demo", "-e", "x.ppm"}));
 }
 

@@ -103,6 +103,19 @@ TEST_F(BenchmarkRun, FramesLimitEndsAfterTheFramesFollowingTheFirst)
     EXPECT_NE(fields.at("renderer"), "\"\"");
 }
 
+// Ended by Escape long before its limit, a limited run still writes its line.
+TEST_F(BenchmarkRun, EscapeEndsALimitedRunWithItsLine)
+{
+    ProgramRun run(display.name(), {"-seconds", "600", "-divide", "4", "-width", "64", "-height", "64"});
+    const auto window = run.waitWindow();
+    ASSERT_TRUE(window.has_value()) << run.process().standardError();
+    sendKey(display.name(), window->id, "Escape");
+    EXPECT_EQ(run.process().waitExit(10000), 0);
+    const auto lines = resultLines(run.process().standardOutput());
+    ASSERT_EQ(lines.size(), 1u) << run.process().standardOutput();
+    EXPECT_EQ(resultFields(lines.front()).count("fps"), 1u) << lines.front();
+}
+
 TEST_F(BenchmarkRun, SwapIntervalIsSetAndReadBack)
 {
     struct Case {
