@@ -7,6 +7,7 @@
 #include "options/number_text.h"
 #include "options/option_reader.h"
 #include "render/frame_state.h"
+#include "render/snapshot.h"
 
 // The counts that the earlier rows of a group leave for the row that decides
 // the group.
@@ -26,24 +27,24 @@ using Rule = void (*)(OptionWalk& walk, int count);
 constexpr OptionRow integer(const char* name, int shortest, const char* fallback, int Settings::*field,
                             const char* help, Confine confine = nullptr)
 {
-    return {name, shortest, OptionKind::Integer, "N", fallback, help, field, nullptr, confine, nullptr};
+    return {name, shortest, OptionKind::Integer, "N", fallback, help, field, nullptr, confine, nullptr, nullptr};
 }
 
 constexpr OptionRow real(const char* name, int shortest, const char* fallback, float Settings::*field,
                          const char* help)
 {
-    return {name, shortest, OptionKind::Real, "X", fallback, help, nullptr, field, nullptr, nullptr};
+    return {name, shortest, OptionKind::Real, "X", fallback, help, nullptr, field, nullptr, nullptr, nullptr};
 }
 
 constexpr OptionRow presence(const char* name, int shortest, int Settings::*field, Rule rule, const char* help)
 {
-    return {name, shortest, OptionKind::Presence, "", "", help, field, nullptr, nullptr, rule};
+    return {name, shortest, OptionKind::Presence, "", "", help, field, nullptr, nullptr, rule, nullptr};
 }
 
 constexpr OptionRow text(const char* name, int shortest, const char* valueName, const char* fallback,
-                         const char* help)
+                         const char* help, TextString* field = nullptr)
 {
-    return {name, shortest, OptionKind::Text, valueName, fallback, help, nullptr, nullptr, nullptr, nullptr};
+    return {name, shortest, OptionKind::Text, valueName, fallback, help, nullptr, nullptr, nullptr, nullptr, field};
 }
 
 // The teapot wins over the square; a division count left at its default
@@ -177,6 +178,10 @@ const std::vector<OptionRow>& optionTable()
                 "end after N frames past the first, with a result line"),
         real("-seconds", 3, "0", &Settings::secondsLimit,
              "end X seconds after the first frame, with a result line"),
+        presence("-headless", 4, &Settings::headless, nullptr,
+                 "draw off screen through EGL, without a window system (needs -frames or -seconds)"),
+        text("-snapshot", 3, "FILE", "", "write the last frame to FILE as a binary PPM when the run ends",
+             &snapshotFile),
         titleRow,
         imageFileRow,
     };
@@ -214,6 +219,9 @@ void applyOptionTable(OptionReader& options)
                 narrowToFloat(options.getDouble(row.name, parseRealText(row.fallback), row.shortest));
             break;
         case OptionKind::Text:
+            // The title and the image file are read later, at their steps of start-up.
+            if (row.text)
+                *row.text = options.getString(row.name, row.fallback, row.shortest);
             break;
         }
     }

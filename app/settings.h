@@ -54,6 +54,7 @@ struct Settings {
     int swapInterval;  // optionAbsent: not asked for
     int frameLimit;
     float secondsLimit;
+    int headless = 0;
 };
 
 extern Settings settings;

@@ -14,12 +14,18 @@
 #include "options/option_reader.h"
 #include "platform/display_mode.h"
 #include "platform/fatal_error.h"
+#include "platform/frame_loop.h"
+#include "platform/headless_context.h"
+#include "platform/headless_frame_loop.h"
+#include "platform/quit.h"
 #include "platform/swap_interval.h"
 #include "render/display_lists.h"
 #include "render/frame.h"
 #include "render/input.h"
 #include "render/rate_meter.h"
 #include "render/render_state.h"
+#include "render/snapshot.h"
+#include "render/run_record.h"
 #include "render/run_result.h"
 
 namespace {
@@ -66,6 +72,9 @@ void quietWindow()
 // rearranges the vector.
 void setUpFatalReports(const OptionReader& options)
 {
+    // Off screen nobody could acknowledge a box.
+    if (settings.headless)
+        turnOffReportBoxes();
     setReportDisplay(toolkitDisplay(options.count(), options.argv()));
     setReportPreparation(quietWindow);
 }
@@ -86,6 +95,22 @@ std::string applySwapInterval()
 }
 
 } // namespace
+
+// Nothing here can ask the user anything, and nothing shows a frame: the
+// run must end by itself, and without a window system the overlay's font
+// cannot be had (the toolkit exits when its font is used before it has
+// opened a display).
+void refuseUnrunnableHeadless()
+{
+    if (!settings.headless)
+        return;
+    if (!headlessAvailable())
+        refuse("-headless is not available on this platform");
+    if (!isLimited(RunLimit{settings.frameLimit, settings.secondsLimit}))
+        refuse("-headless needs a run length: -frames N or -seconds S");
+    if (settings.showRates)
+        refuse("-headless cannot show -FPS: the overlay's font needs a display");
+}
 
 int windowSideRequest(int side)
 {
@@ -114,29 +139,43 @@ int createWindow(OptionReader& options)
     return 0;
 }
 
+int openOffScreen(OptionReader& options)
+{
+    // As the toolkit does, sizes of 0 or less become its default.
+    const auto side = [](int requested) { return requested > 0 ? windowSideRequest(requested) : 300; };
+    const HeadlessSize size = openHeadlessContext(side(settings.windowWidth), side(settings.windowHeight));
+    if (!size.failure.empty())
+        reportProgramError("Headless run: " + size.failure);
+    static HeadlessFrameLoop loop(size.width, size.height);
+    useFrameLoop(loop);
+    // Read in its turn, before the image file, though nothing shows it.
+    windowTitle = readWindowTitle(options);
+    return 0;
+}
+
 void registerCallbacks()
 {
-    glutReshapeFunc(reshape);
-    glutKeyboardFunc(keyboard);
-    glutDisplayFunc(display);
-    glutMouseFunc(mouse);
-    glutMotionFunc(motion);
-    glutIdleFunc(idle);
-    glutTimerFunc(1000, rateTimer, 0);
+    frameLoop().registerCallbacks({reshape, keyboard, display, mouse, motion, idle});
+    frameLoop().startTimer(1000, rateTimer, 0);
     callbacksRegistered = true;
 }
 
 int startUp(OptionReader& options)
 {
     setUpFatalReports(options);
+    refuseUnrunnableHeadless();
     checkMotionSteps(settings.motionSteps);
-    createWindow(options);
+    if (settings.headless)
+        openOffScreen(options);
+    else
+        createWindow(options);
     registerCallbacks();
     setUpEnvironmentTexture(readEnvironmentFile(options), settings.textureFilter, settings.texturing != 0);
     buildDisplayLists(settings.sceneKind, settings.divisions, settings.texturing != 0, settings.skyUDivisions,
                       settings.skyVDivisions);
     initRenderState(settings.sceneKind);
-    const std::string swapInterval = applySwapInterval();
+    writeSnapshotAtExit();
+    const std::string swapInterval = settings.headless ? "none" : applySwapInterval();
     startRunRecord(RunLimit{settings.frameLimit, settings.secondsLimit}, swapInterval);
     return 0;
 }

@@ -45,14 +45,16 @@ std::string usageText()
         "output: \"qlxtest-result:\" and the fields frames (after the first, which is\n"
         "left out), seconds (from the end of the first frame's swap to the end of the\n"
         "last), fps, ktps (counted as the title counts them), triangles_per_frame,\n"
-        "width, height, swap_interval (read back, or unknown), renderer and gl_version.\n"
+        "width, height, swap_interval (read back, unknown, or none headless), renderer\n"
+        "and gl_version.\n"
         "-MAXTRIANGLES sets the swap interval to 0 and -swapinterval N sets N (negative\n"
         "only with adaptive sync); without either the driver's setting stays. When it\n"
         "cannot be set, a line on standard error warns that rates may be capped by the\n"
         "display's refresh rate.\n"
         "\n"
-        "The exit status is always 0; every failure shows a message box and one line\n"
-        "on standard error.\n";
+        "The exit status is 0; every failure shows a message box and one line on\n"
+        "standard error. A refused command line (-headless without -frames or -seconds,\n"
+        "or with -FPS) gives status 2, a -snapshot file that cannot be written status 1.\n";
     return text;
 }
 

@@ -131,6 +131,25 @@ class XServer:
         return env
 
 
+class NoDisplay:
+    """No X server at all, for headless runs: DISPLAY is taken out of the
+    program's environment."""
+
+    display = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        pass
+
+    def env(self, extra=None):
+        env = dict(os.environ)
+        env.pop("DISPLAY", None)
+        env.update(extra or {})
+        return env
+
+
 def gl_info(display):
     """The GL renderer and (compatibility profile) version string on display."""
     env = dict(os.environ, DISPLAY=display)
@@ -249,7 +268,7 @@ class ProgramRun:
                 extra["QLX_BENCH_EXIT_AFTER_SWAP"] = str(exit_after_swaps)
         self.stdout = tempfile.TemporaryFile()
         self.stderr = tempfile.TemporaryFile()
-        self.before = None if shim else set(named_windows(server.display))
+        self.before = None if shim or not server.display else set(named_windows(server.display))
         self.exec_ns = time.monotonic_ns()
         self.process = subprocess.Popen(self.command, cwd=cwd, env=server.env(extra),
                                         stdout=self.stdout, stderr=self.stderr)

@@ -4,11 +4,13 @@
 #include <GL/glut.h>
 
 #include "app/settings.h"
+#include "platform/frame_loop.h"
 #include "render/frame_state.h"
 #include "render/projection.h"
 #include "render/rate_meter.h"
 #include "render/run_result.h"
 #include "render/screen_space.h"
+#include "render/snapshot.h"
 #include "render/spin.h"
 
 namespace {
@@ -124,10 +126,8 @@ void composeFrame()
         drawObject();
     if (settings.showRates)
         drawOverlay();
-    if (settings.bufferMode == GLUT_DOUBLE)
-        glutSwapBuffers();
-    else
-        glFlush();
+    keepFrameForSnapshot();
+    frameLoop().present(settings.bufferMode == GLUT_DOUBLE);
     frameShown();
 }
 

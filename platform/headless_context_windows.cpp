@@ -1,0 +1,11 @@
+#include "platform/headless_context.h"
+
+bool headlessAvailable()
+{
+    return false;
+}
+
+HeadlessSize openHeadlessContext(int, int)
+{
+    return {0, 0, "headless runs need EGL, which Windows lacks"};
+}
