@@ -156,6 +156,8 @@ const std::vector<OptionRow>& optionTable()
         presence("-RPANORAMIC", 3, nullptr, chooseProjection, "accepted and ignored"),
         titleRow,
         imageFileRow,
+        presence("-validate", 2, &Settings::validate, nullptr,
+                 "check the picture this driver draws at 256 x 256, print the figures and end"),
     };
     return rows;
 }

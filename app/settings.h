@@ -47,6 +47,7 @@ struct Settings {
     int texturing = 1;
     int maxTriangles = 0;
     EnvMapKind envMapKind = EnvMapKind::RSPHERICAL;
+    int validate = 0;
 };
 
 extern Settings settings;

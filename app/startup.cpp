@@ -5,6 +5,7 @@
 
 #include "app/option_table.h"
 #include "app/settings.h"
+#include "app/validation_start.h"
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
 #include "platform/fatal_error.h"
@@ -76,6 +77,8 @@ void registerCallbacks()
 
 int startUp(OptionReader& options)
 {
+    if (settings.validate)
+        return startValidation(options);
     checkMotionSteps(settings.motionSteps);
     createWindow(options);
     registerCallbacks();

@@ -37,6 +37,12 @@ void initRenderState(SceneKind scene)
 
 void reshape(int width, int height)
 {
+    setViewAndProjection(width, height);
+    glutTimerFunc(1, rateTimer, 1);
+}
+
+void setViewAndProjection(int width, int height)
+{
     glViewport(0, 0, width, height);
     // An empty window (minimised, or sized to nothing) has no aspect ratio:
     // keep the last projection, size and overlay position until it has an area.
@@ -57,5 +63,4 @@ void reshape(int width, int height)
         frameState.overlayY = overlayBaselineFor(width);
         frameState.overlayZ = 0.0f;
     }
-    glutTimerFunc(1, rateTimer, 1);
 }
