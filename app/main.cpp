@@ -1,9 +1,8 @@
-#include <GL/glut.h>
-
 #include "app/option_table.h"
 #include "app/startup.h"
 #include "app/usage.h"
 #include "options/option_reader.h"
+#include "platform/frame_loop.h"
 #include "platform/standard_streams.h"
 
 int main(int argc, char** argv)
@@ -14,6 +13,6 @@ int main(int argc, char** argv)
     static OptionReader options(argc, argv);
     applyOptionTable(options);
     startUp(options);
-    glutMainLoop();
+    frameLoop().run();
     return 0;
 }

@@ -25,24 +25,24 @@ using Rule = void (*)(OptionWalk& walk, int count);
 constexpr OptionRow integer(const char* name, int shortest, const char* fallback, int Settings::*field,
                             const char* help, Confine confine = nullptr)
 {
-    return {name, shortest, OptionKind::Integer, "N", fallback, help, field, nullptr, confine, nullptr};
+    return {name, shortest, OptionKind::Integer, "N", fallback, help, field, nullptr, confine, nullptr, nullptr};
 }
 
 constexpr OptionRow real(const char* name, int shortest, const char* fallback, float Settings::*field,
                          const char* help)
 {
-    return {name, shortest, OptionKind::Real, "X", fallback, help, nullptr, field, nullptr, nullptr};
+    return {name, shortest, OptionKind::Real, "X", fallback, help, nullptr, field, nullptr, nullptr, nullptr};
 }
 
 constexpr OptionRow presence(const char* name, int shortest, int Settings::*field, Rule rule, const char* help)
 {
-    return {name, shortest, OptionKind::Presence, "", "", help, field, nullptr, nullptr, rule};
+    return {name, shortest, OptionKind::Presence, "", "", help, field, nullptr, nullptr, rule, nullptr};
 }
 
 constexpr OptionRow text(const char* name, int shortest, const char* valueName, const char* fallback,
-                         const char* help)
+                         const char* help, TextString Settings::*field = nullptr)
 {
-    return {name, shortest, OptionKind::Text, valueName, fallback, help, nullptr, nullptr, nullptr, nullptr};
+    return {name, shortest, OptionKind::Text, valueName, fallback, help, nullptr, nullptr, nullptr, nullptr, field};
 }
 
 // The teapot wins over the square; a division count left at its default
@@ -154,6 +154,10 @@ const std::vector<OptionRow>& optionTable()
         presence("-HYPEROMNI", 2, nullptr, [](OptionWalk& w, int n) { w.hyperomni = n; }, "accepted and ignored"),
         presence("-PANORAMIC", 2, nullptr, [](OptionWalk& w, int n) { w.panoramic = n; }, "accepted and ignored"),
         presence("-RPANORAMIC", 3, nullptr, chooseProjection, "accepted and ignored"),
+        presence("-headless", 4, &Settings::headless, nullptr,
+                 "draw off screen through EGL, without a window system (needs -frames or -seconds)"),
+        text("-snapshot", 3, "FILE", "", "write the last frame to FILE as a binary PPM when the run ends",
+             &Settings::snapshotFile),
         titleRow,
         imageFileRow,
         presence("-validate", 2, &Settings::validate, nullptr,
@@ -194,6 +198,9 @@ void applyOptionTable(OptionReader& options)
                 narrowToFloat(options.getDouble(row.name, parseRealText(row.fallback), row.shortest));
             break;
         case OptionKind::Text:
+            // The title and the image file are read later, at their steps of start-up.
+            if (row.text)
+                settings.*row.text = options.getString(row.name, row.fallback, row.shortest);
             break;
         }
     }

@@ -24,12 +24,13 @@ struct OptionRow {
     float Settings::*real;                      // where a real goes
     int (*confine)(int value, int fallback);    // an integer's clamp or rule
     void (*rule)(OptionWalk& walk, int count);  // what a presence count decides beyond its field
+    TextString Settings::*text;                 // where a text read with the table goes
 };
 
 // Every option the program reads, in lookup order.
 const std::vector<OptionRow>& optionTable();
 
-// Reads every row but the text rows into the settings (and the three
+// Reads every row but the title and image rows into the settings (and the three
 // frame-state fields it owns), taking each option found out of the reader.
 void applyOptionTable(OptionReader& options);
 

@@ -6,6 +6,7 @@
 #include <GL/glut.h>
 #include <cstdint>
 
+#include "options/text_string.h"
 #include "render/scene_kind.h"
 
 enum class EnvMapKind : std::int32_t {
@@ -48,6 +49,8 @@ struct Settings {
     int maxTriangles = 0;
     EnvMapKind envMapKind = EnvMapKind::RSPHERICAL;
     int validate = 0;
+    int headless = 0;
+    TextString snapshotFile;  // empty: no snapshot
 };
 
 extern Settings settings;

@@ -9,6 +9,10 @@
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
 #include "platform/fatal_error.h"
+#include "platform/frame_loop.h"
+#include "platform/headless_context.h"
+#include "platform/headless_frame_loop.h"
+#include "platform/quit.h"
 #include "render/display_lists.h"
 #include "render/frame.h"
 #include "render/input.h"
@@ -37,6 +41,20 @@ void checkMotionSteps(int steps)
 
 } // namespace
 
+// Nothing here can ask the user anything, and nothing shows a frame: the
+// run must end by itself, and without a window system the overlay's font
+// cannot be had (the toolkit exits when its font is used before it has
+// opened a display).
+void refuseUnrunnableHeadless()
+{
+    if (!settings.headless)
+        return;
+    if (!headlessAvailable())
+        refuse("-headless is not available on this platform");
+    if (settings.showRates)
+        refuse("-headless cannot show -FPS: the overlay's font needs a display");
+}
+
 int windowSideRequest(int side)
 {
     return std::min(side, maxWindowSide);
@@ -64,23 +82,35 @@ int createWindow(OptionReader& options)
     return 0;
 }
 
+int openOffScreen(OptionReader& options)
+{
+    reportWithoutBox();
+    // As the toolkit does, sizes of 0 or less become its default.
+    const auto side = [](int requested) { return requested > 0 ? windowSideRequest(requested) : 300; };
+    const HeadlessSize size = openHeadlessContext(side(settings.windowWidth), side(settings.windowHeight));
+    static HeadlessFrameLoop loop(size.width, size.height);
+    useFrameLoop(loop);
+    // Read in its turn, before the image file, though nothing shows it.
+    windowTitle = readWindowTitle(options);
+    return 0;
+}
+
 void registerCallbacks()
 {
-    glutReshapeFunc(reshape);
-    glutKeyboardFunc(keyboard);
-    glutDisplayFunc(display);
-    glutMouseFunc(mouse);
-    glutMotionFunc(motion);
-    glutIdleFunc(idle);
-    glutTimerFunc(1000, rateTimer, 0);
+    frameLoop().registerCallbacks({reshape, keyboard, display, mouse, motion, idle});
+    frameLoop().startTimer(1000, rateTimer, 0);
 }
 
 int startUp(OptionReader& options)
 {
     if (settings.validate)
         return startValidation(options);
+    refuseUnrunnableHeadless();
     checkMotionSteps(settings.motionSteps);
-    createWindow(options);
+    if (settings.headless)
+        openOffScreen(options);
+    else
+        createWindow(options);
     registerCallbacks();
     setUpEnvironmentTexture(readEnvironmentFile(options), settings.textureFilter, settings.texturing != 0);
     buildDisplayLists(settings.sceneKind, settings.divisions, settings.texturing != 0, settings.skyUDivisions,

@@ -14,4 +14,9 @@ int windowSideRequest(int side);
 
 int startUp(OptionReader& options);
 int createWindow(OptionReader& options);
+// The headless counterpart of createWindow: an off-screen GL context and the
+// loop that draws into it.
+int openOffScreen(OptionReader& options);
+// Refuses, with status 2, a headless command line that cannot run.
+void refuseUnrunnableHeadless();
 void registerCallbacks();

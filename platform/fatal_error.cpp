@@ -6,11 +6,23 @@
 #include "platform/message_box.h"
 #include "platform/quit.h"
 
+namespace {
+
+bool boxShown = true;
+
+} // namespace
+
+void reportWithoutBox()
+{
+    boxShown = false;
+}
+
 void reportFatalError(const char* caption, const char* boxText, const char* errorLine)
 {
     // Returns at once when there is no display; the copy on standard error,
     // always the full original bytes, and the exit status do not depend on it.
-    showMessageBox(caption, ::boxText(boxText).c_str());
+    if (boxShown)
+        showMessageBox(caption, ::boxText(boxText).c_str());
     std::fputs(errorLine, stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);

@@ -9,6 +9,10 @@
 // the process with status 0.
 [[noreturn]] void reportFatalError(const char* caption, const char* boxText, const char* errorLine);
 
+// From here on the reports skip the box: runs without a window system have
+// no one to acknowledge it.
+void reportWithoutBox();
+
 // The program's own errors: boxText under "qlxtest error", and on standard
 // error the same text closed by a period.
 [[noreturn]] void reportProgramError(const std::string& boxText);

@@ -4,6 +4,7 @@
 #include <GL/glut.h>
 
 #include "app/settings.h"
+#include "platform/frame_loop.h"
 #include "render/frame_state.h"
 #include "render/projection.h"
 #include "render/rate_meter.h"
@@ -123,10 +124,7 @@ void composeFrame()
         drawObject();
     if (settings.showRates)
         drawOverlay();
-    if (settings.bufferMode == GLUT_DOUBLE)
-        glutSwapBuffers();
-    else
-        glFlush();
+    frameLoop().present(settings.bufferMode == GLUT_DOUBLE);
 }
 
 void drawSubframe(int steps, int index)

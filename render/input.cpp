@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "app/settings.h"
+#include "platform/frame_loop.h"
 #include "platform/quit.h"
 #include "render/frame_state.h"
 #include "render/rate_meter.h"
@@ -15,7 +16,7 @@ constexpr unsigned char escapeKey = 27;
 // The meter samples now and again a millisecond later, starting a fresh interval.
 void restartRates()
 {
-    glutTimerFunc(1, rateTimer, 1);
+    frameLoop().startTimer(1, rateTimer, 1);
 }
 
 void toggleOverlay()
@@ -65,7 +66,7 @@ void toggleTexturing()
 
 void idle()
 {
-    glutPostRedisplay();
+    frameLoop().requestFrame();
 }
 
 void keyboard(unsigned char key, int, int)

@@ -6,6 +6,7 @@
 
 #include "app/settings.h"
 #include "platform/clock.h"
+#include "platform/frame_loop.h"
 #include "render/frame_state.h"
 #include "render/screen_space.h"
 
@@ -82,9 +83,9 @@ void rateTimer(int value)
 {
     takeRateSample(frameState, millisecondClock(), rateFormatFor(settings.maxTriangles, settings.sceneKind),
                    frameState.blurSteps);
-    glutSetWindowTitle(windowTitleFor(frameState.rateText, windowTitle, settings.maxTriangles).data());
+    frameLoop().setTitle(windowTitleFor(frameState.rateText, windowTitle, settings.maxTriangles).data());
     if (const auto next = followUpTimer(value))
-        glutTimerFunc(next->delayMs, rateTimer, next->value);
+        frameLoop().startTimer(next->delayMs, rateTimer, next->value);
 }
 
 void drawText(const TextString& text, float x, float y, float z, void* font)

@@ -1,9 +1,10 @@
 #include "render/render_state.h"
 
 #include <GL/glu.h>
-#include <GL/glut.h>
+#include <GL/gl.h>
 
 #include "app/settings.h"
+#include "platform/frame_loop.h"
 #include "render/frame_state.h"
 #include "render/projection.h"
 #include "render/rate_meter.h"
@@ -38,7 +39,7 @@ void initRenderState(SceneKind scene)
 void reshape(int width, int height)
 {
     setViewAndProjection(width, height);
-    glutTimerFunc(1, rateTimer, 1);
+    frameLoop().startTimer(1, rateTimer, 1);
 }
 
 void setViewAndProjection(int width, int height)
