@@ -13,8 +13,8 @@
 constexpr int checkSide = 256;
 
 // Default settings and a fresh frame state for scene, its lists built anew,
-// the render state and the checkSide projection set. Frames end with a
-// flush, so the picture stays where it was drawn.
+// the render state and the checkSide projection set: single-pass frames,
+// no spin. Frames end without a swap, so the picture stays where it was drawn.
 void prepareScene(SceneKind scene);
 
 // One frame composed by the program and read back.

@@ -37,7 +37,6 @@ void colourFacesBySide()
 
 struct SceneFaces {
     int back = 0;
-    int front = 0;
     int fewestFront = checkSide * checkSide;  // in the view that showed least
 };
 
@@ -58,7 +57,6 @@ SceneFaces objectFaces(SceneKind scene)
         glPopMatrix();
         const FacesSeen faces = facesSeen(composeAndRead());
         seen.back += faces.back;
-        seen.front += faces.front;
         seen.fewestFront = std::min(seen.fewestFront, faces.front);
     }
     glPopAttrib();
