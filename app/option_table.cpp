@@ -6,6 +6,7 @@
 #include "options/number_text.h"
 #include "options/option_reader.h"
 #include "render/frame_state.h"
+#include "render/snapshot.h"
 
 // The counts that the earlier rows of a group leave for the row that decides
 // the group.
@@ -40,7 +41,7 @@ constexpr OptionRow presence(const char* name, int shortest, int Settings::*fiel
 }
 
 constexpr OptionRow text(const char* name, int shortest, const char* valueName, const char* fallback,
-                         const char* help, TextString Settings::*field = nullptr)
+                         const char* help, TextString* field = nullptr)
 {
     return {name, shortest, OptionKind::Text, valueName, fallback, help, nullptr, nullptr, nullptr, nullptr, field};
 }
@@ -157,7 +158,7 @@ const std::vector<OptionRow>& optionTable()
         presence("-headless", 4, &Settings::headless, nullptr,
                  "draw off screen through EGL, without a window system (needs -frames or -seconds)"),
         text("-snapshot", 3, "FILE", "", "write the last frame to FILE as a binary PPM when the run ends",
-             &Settings::snapshotFile),
+             &snapshotFile),
         titleRow,
         imageFileRow,
         presence("-validate", 2, &Settings::validate, nullptr,
@@ -200,7 +201,7 @@ void applyOptionTable(OptionReader& options)
         case OptionKind::Text:
             // The title and the image file are read later, at their steps of start-up.
             if (row.text)
-                settings.*row.text = options.getString(row.name, row.fallback, row.shortest);
+                *row.text = options.getString(row.name, row.fallback, row.shortest);
             break;
         }
     }

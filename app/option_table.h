@@ -24,7 +24,7 @@ struct OptionRow {
     float Settings::*real;                      // where a real goes
     int (*confine)(int value, int fallback);    // an integer's clamp or rule
     void (*rule)(OptionWalk& walk, int count);  // what a presence count decides beyond its field
-    TextString Settings::*text;                 // where a text read with the table goes
+    TextString* text;                           // where a text read with the table goes
 };
 
 // Every option the program reads, in lookup order.

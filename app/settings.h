@@ -6,7 +6,6 @@
 #include <GL/glut.h>
 #include <cstdint>
 
-#include "options/text_string.h"
 #include "render/scene_kind.h"
 
 enum class EnvMapKind : std::int32_t {
@@ -50,7 +49,6 @@ struct Settings {
     EnvMapKind envMapKind = EnvMapKind::RSPHERICAL;
     int validate = 0;
     int headless = 0;
-    TextString snapshotFile;  // empty: no snapshot
 };
 
 extern Settings settings;

@@ -18,6 +18,7 @@
 #include "render/input.h"
 #include "render/rate_meter.h"
 #include "render/render_state.h"
+#include "render/snapshot.h"
 
 namespace {
 
@@ -116,5 +117,6 @@ int startUp(OptionReader& options)
     buildDisplayLists(settings.sceneKind, settings.divisions, settings.texturing != 0, settings.skyUDivisions,
                       settings.skyVDivisions);
     initRenderState(settings.sceneKind);
+    writeSnapshotAtExit();
     return 0;
 }

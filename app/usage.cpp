@@ -36,8 +36,9 @@ std::string usageText()
         "installed program looks in " QLXTEST_DATA_DIR " instead.\n"
         "Arguments the options leave go to the toolkit (for example -display or\n"
         "-geometry placed before the options above).\n"
-        "The exit status is always 0; every failure shows a message box and one line\n"
-        "on standard error.\n";
+        "The exit status is 0; every failure shows a message box and one line on\n"
+        "standard error. A refused command line (-headless without -frames or -seconds,\n"
+        "or with -FPS) gives status 2, a -snapshot file that cannot be written status 1.\n";
     return text;
 }
 

@@ -24,6 +24,11 @@ public:
     // Ends the frame: shows it (swap, or flush a single buffer) or, where
     // nothing is shown, waits until it is drawn.
     virtual void present(bool doubleBuffered) = 0;
+    // The colour buffer that still holds a frame once it has been presented,
+    // or 0 where none does: after a swap the back buffer is undefined, and
+    // a window's front buffer cannot be read back everywhere (Mesa's
+    // software path on Xvfb reads black).
+    virtual unsigned keptBuffer(bool doubleBuffered) const = 0;
     virtual void requestFrame() = 0;
     virtual void setTitle(const char* title) = 0;
     // Runs frames until the process ends.

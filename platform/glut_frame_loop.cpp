@@ -29,6 +29,8 @@ public:
             glFlush();
     }
 
+    unsigned keptBuffer(bool doubleBuffered) const override { return doubleBuffered ? 0 : GL_FRONT; }
+
     void requestFrame() override { glutPostRedisplay(); }
 
     void setTitle(const char* title) override { glutSetWindowTitle(title); }

@@ -33,6 +33,12 @@ void HeadlessFrameLoop::present(bool)
     glFinish();
 }
 
+unsigned HeadlessFrameLoop::keptBuffer(bool) const
+{
+    // Nothing is swapped: the frame stays where it was drawn.
+    return GL_BACK;
+}
+
 void HeadlessFrameLoop::runDueTimers(int now)
 {
     std::vector<Timer> due;

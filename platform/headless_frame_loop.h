@@ -15,6 +15,7 @@ public:
     void registerCallbacks(const FrameCallbacks& callbacks) override;
     void startTimer(unsigned delayMs, TimerCallback callback, int value) override;
     void present(bool doubleBuffered) override;
+    unsigned keptBuffer(bool doubleBuffered) const override;
     void requestFrame() override {}
     void setTitle(const char*) override {}
     void run() override;

@@ -9,6 +9,7 @@
 #include "render/projection.h"
 #include "render/rate_meter.h"
 #include "render/screen_space.h"
+#include "render/snapshot.h"
 #include "render/spin.h"
 
 namespace {
@@ -124,6 +125,7 @@ void composeFrame()
         drawObject();
     if (settings.showRates)
         drawOverlay();
+    keepFrameForSnapshot();
     frameLoop().present(settings.bufferMode == GLUT_DOUBLE);
 }
 

@@ -57,7 +57,7 @@ TEST_F(DebianPackage, DeclaresItsVersionDependenciesAndFiles)
     EXPECT_EQ(field("Version"), QLXTEST_PROJECT_VERSION);
     const std::string depends = field("Depends");
     const std::string both = depends + ", " + field("Recommends");
-    for (const char* library : {"libglut", "libglu1"})
+    for (const char* library : {"libglut", "libglu1", "libegl1"})
         EXPECT_NE(depends.find(library), std::string::npos) << depends;
     for (const char* runTime : {"libsdl2-2.0-0", "xfonts-base"})
         EXPECT_NE(both.find(runTime), std::string::npos) << both;

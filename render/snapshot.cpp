@@ -1,0 +1,75 @@
+#include "render/snapshot.h"
+
+#include <GL/glut.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "image/ppm_writer.h"
+#include "platform/frame_loop.h"
+#include "platform/replace_file.h"
+
+TextString snapshotFile;
+
+namespace {
+
+struct Frame {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;  // rows bottom to top
+};
+
+Frame kept;
+bool snapshotWanted = false;
+
+bool doubleBuffered()
+{
+    return settings.bufferMode == GLUT_DOUBLE;
+}
+
+// Nothing when there is no context left to read from (the toolkit destroys
+// the window before it exits on a close) or no frame has been sized yet.
+bool readFrame(unsigned buffer, Frame& frame)
+{
+    frame.width = settings.windowWidth;
+    frame.height = settings.windowHeight;
+    if (!glGetString(GL_VERSION) || frame.width <= 0 || frame.height <= 0)
+        return false;
+    frame.rgb.resize(static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(buffer);
+    glReadPixels(0, 0, frame.width, frame.height, GL_RGB, GL_UNSIGNED_BYTE, frame.rgb.data());
+    return true;
+}
+
+void writeSnapshot()
+{
+    const unsigned buffer = frameLoop().keptBuffer(doubleBuffered());
+    const bool haveFrame = buffer ? readFrame(buffer, kept) : !kept.rgb.empty();
+    const std::string problem = haveFrame ? replaceFile(snapshotFile.data(),
+                                                        ppmFile(kept.width, kept.height, kept.rgb))
+                                          : "no frame left to read";
+    if (problem.empty())
+        return;
+    std::fprintf(stderr, "Can't write snapshot %s: %s\n", snapshotFile.data(), problem.c_str());
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+
+} // namespace
+
+void writeSnapshotAtExit()
+{
+    snapshotWanted = snapshotFile.length() > 0;
+    if (snapshotWanted)
+        std::atexit(writeSnapshot);
+}
+
+void keepFrameForSnapshot()
+{
+    // Reads the back buffer, where the frame was drawn.
+    if (snapshotWanted && !frameLoop().keptBuffer(doubleBuffered()))
+        readFrame(GL_BACK, kept);
+}

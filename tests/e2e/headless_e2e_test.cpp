@@ -1,0 +1,151 @@
+// The real program with no window system: DISPLAY unset, drawing through
+// Mesa's EGL. Its pictures are compared with the same runs on Xvfb.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "image/image_files.h"
+#include "support/program_run.h"
+#include "support/virtual_display.h"
+
+namespace {
+
+struct Outcome {
+    std::optional<int> status;
+    std::string out;
+    std::string err;
+};
+
+// Runs the program to its end: headless when display is empty, else on it.
+// command, when given, goes in front (a shell that sets limits first).
+Outcome runProgram(const std::vector<std::string>& args, const std::string& display = "",
+                   const std::string& workingDirectory = "", const std::vector<std::string>& command = {})
+{
+    std::vector<std::string> argv = command;
+    argv.push_back(QLXTEST_EXECUTABLE);
+    argv.insert(argv.end(), args.begin(), args.end());
+    auto env = programEnvironment(display, {});
+    if (display.empty())
+        env.erase(env.begin());  // DISPLAY; the test process has none either
+    ChildProcess program(argv, env, workingDirectory.empty() ? defaultImageDirectory() : workingDirectory);
+    Outcome outcome{program.waitExit(180000), "", ""};
+    outcome.out = program.standardOutput();
+    outcome.err = program.standardError();
+    return outcome;
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> all;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find('\n', at);
+        all.push_back(text.substr(at, end - at));
+        at = end == std::string::npos ? text.size() : end + 1;
+    }
+    return all;
+}
+
+class Headless : public ::testing::Test {
+protected:
+    Headless() { ::unsetenv("DISPLAY"); }
+    TempDir dir;
+};
+
+TEST_F(Headless, BenchmarkRunEndsWithOneResultLineNamingTheRenderer)
+{
+    const Outcome run = runProgram({"-headless", "-MAXTRIANGLES", "-frames", "100"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 1u) << run.out;
+    EXPECT_EQ(out[0].rfind("qlxtest-result: ", 0), 0u) << out[0];
+    for (const char* field : {" frames=100 ", " swap_interval=none", " renderer=\"llvmpipe", " width=128 "})
+        EXPECT_NE(out[0].find(field), std::string::npos) << field << " in " << out[0];
+}
+
+TEST_F(Headless, CommandLinesThatCannotRunAreRefusedInOneLine)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"-headless"}, {"-headless", "-frames", "0", "-seconds", "-1"}, {"-headless", "-FPS", "-frames", "5"}}) {
+        SCOPED_TRACE(args.size());
+        const Outcome run = runProgram(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+// On a display the box could show and would wait for its OK.
+TEST_F(Headless, AMissingImageIsReportedWithoutABox)
+{
+    VirtualDisplay display;
+    const Outcome run = runProgram({"-headless", "-frames", "5", "-envfile", "missing.ppm"}, display.name(), dir.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "Can't open file missing.ppm.\n");
+}
+
+// The default mode blends as many passes as a blurred frame, so rounding in
+// the blend shows here as well as the depth buffer's precision.
+TEST_F(Headless, SnapshotsAgreeWithTheSameRunsOnXvfb)
+{
+    VirtualDisplay display;
+    for (const std::string& scene : {"", "-TEAPOT", "-TEXTURE"}) {
+        SCOPED_TRACE(scene);
+        std::vector<std::string> args{"-width", "256", "-height", "256", "-frames", "20"};
+        if (!scene.empty())
+            args.push_back(scene);
+        const auto snapshot = [&](const std::string& name, const std::string& onDisplay) {
+            std::vector<std::string> withFile = args;
+            withFile.insert(withFile.end(), {"-snapshot", dir.file(name)});
+            if (onDisplay.empty())
+                withFile.push_back("-headless");
+            const Outcome run = runProgram(withFile, onDisplay);
+            EXPECT_EQ(run.status, 0) << run.err;
+            return readPnmFile(dir.file(name));
+        };
+        const PnmImagePtr headless = snapshot("headless.ppm", "");
+        const PnmImagePtr windowed = snapshot("windowed.ppm", display.name());
+        ASSERT_TRUE(headless && windowed);
+        ASSERT_EQ(headless->width, 256);
+        ASSERT_EQ(headless->height, 256);
+        ASSERT_EQ(windowed->width, 256);
+        const auto a = pixelsOf(*headless);
+        const auto b = pixelsOf(*windowed);
+        ASSERT_EQ(a.size(), b.size());
+        int worst = 0;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            worst = std::max(worst, std::abs(int(a[i]) - int(b[i])));
+        EXPECT_LE(worst, 1);
+        // Not one flat colour: the object is there.
+        EXPECT_NE(std::count(a.begin(), a.end(), a[0]), static_cast<long>(a.size()));
+    }
+}
+
+TEST_F(Headless, ASnapshotThatCannotBeWrittenEndsWithStatusOne)
+{
+    const std::vector<std::string> args{"-headless", "-width", "64", "-height", "64", "-frames", "3", "-snapshot"};
+    std::vector<std::string> full = args;
+    full.push_back("/dev/full");
+    const Outcome onFullDisk = runProgram(full);
+    EXPECT_EQ(onFullDisk.status, 1);
+    EXPECT_EQ(onFullDisk.err, "Can't write snapshot /dev/full: No space left on device\n");
+    EXPECT_EQ(onFullDisk.out.rfind("qlxtest-result: ", 0), 0u) << onFullDisk.out;
+
+    // A file size limit stops the write part way: the old file stays whole.
+    const std::string old = dir.write("old.ppm", "P6\n1 1\n255\nabc");
+    std::vector<std::string> limited = args;
+    limited.push_back(old);
+    const Outcome tooLarge = runProgram(limited, "", "", {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\" \"$@\""});
+    EXPECT_EQ(tooLarge.status, 1);
+    EXPECT_NE(tooLarge.err.find(old + ": File too large"), std::string::npos) << tooLarge.err;
+    EXPECT_EQ(readWholeFile(old), "P6\n1 1\n255\nabc");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+} // namespace
