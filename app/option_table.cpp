@@ -182,6 +182,8 @@ const std::vector<OptionRow>& optionTable()
                  "draw off screen through EGL, without a window system (needs -frames or -seconds)"),
         text("-snapshot", 3, "FILE", "", "write the last frame to FILE as a binary PPM when the run ends",
              &snapshotFile),
+        presence("-validate", 2, &Settings::validate, nullptr,
+                 "check the picture this driver draws at 256 x 256, print the figures and end"),
         titleRow,
         imageFileRow,
     };

@@ -54,6 +54,7 @@ struct Settings {
     int swapInterval;  // optionAbsent: not asked for
     int frameLimit;
     float secondsLimit;
+    int validate = 0;
     int headless = 0;
 };
 

@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "app/toolkit_display.h"
 #include "app/swap_interval_request.h"
+#include "app/validation_start.h"
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
 #include "platform/display_mode.h"
@@ -163,6 +164,8 @@ void registerCallbacks()
 int startUp(OptionReader& options)
 {
     setUpFatalReports(options);
+    if (settings.validate)
+        return startValidation(options);
     refuseUnrunnableHeadless();
     checkMotionSteps(settings.motionSteps);
     if (settings.headless)

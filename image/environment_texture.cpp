@@ -133,14 +133,18 @@ void applyTextureFilter(GLint filter)
 
 void setUpEnvironmentTexture(const TextString& fileName, GLint filter, bool texturing)
 {
+    // Loaded and uploaded even without texturing: a key can switch it on later.
+    setUpEnvironmentTextureImage(*loadEnvironmentImage(fileName, "QLX_TEST_IMAGE_PATH", installedDataDirectory()),
+                                 filter, texturing);
+}
+
+void setUpEnvironmentTextureImage(const PnmImage& image, GLint filter, bool texturing)
+{
     glGenTextures(1, &environmentTexture);
     glBindTexture(GL_TEXTURE_2D, environmentTexture);
     // Decoded rows are packed at 3 bytes a pixel with no padding.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-
-    // Loaded and uploaded even without texturing: a key can switch it on later.
-    uploadEnvironmentImage(*loadEnvironmentImage(fileName, "QLX_TEST_IMAGE_PATH", installedDataDirectory()),
-                           filter);
+    uploadEnvironmentImage(image, filter);
 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);

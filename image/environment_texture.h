@@ -14,6 +14,9 @@ extern GLuint environmentTexture;
 // for the minification filter; texturing starts switched on or off.
 void setUpEnvironmentTexture(const TextString& fileName, GLint filter, bool texturing);
 
+// The same for an image already in memory.
+void setUpEnvironmentTextureImage(const PnmImage& image, GLint filter, bool texturing);
+
 // Opens fileName as given, else in the directory named by the environment
 // variable directoryVariable, or in unsetDirectory when that variable is not
 // set at all. Never null: every failure is fatal.

@@ -38,6 +38,12 @@ void initRenderState(SceneKind scene)
 
 void reshape(int width, int height)
 {
+    setViewAndProjection(width, height);
+    frameLoop().startTimer(1, rateTimer, 1);
+}
+
+void setViewAndProjection(int width, int height)
+{
     glViewport(0, 0, width, height);
     // An empty window (minimised, or sized to nothing) has no aspect ratio:
     // keep the last projection, size and overlay position until it has an area.
@@ -58,5 +64,4 @@ void reshape(int width, int height)
         frameState.overlayY = overlayBaselineFor(width);
         frameState.overlayZ = 0.0f;
     }
-    frameLoop().startTimer(1, rateTimer, 1);
 }

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "image_files.h"
 #include "support/program_run.h"
@@ -156,45 +154,6 @@ TEST_F(EnvironmentImage, RefusedWhenTheHeaderIsOutOfRange)
     images.write("huge.ppm", "P6 70000 70000 255\n");
     ProgramRun run(display.name(), {"-envfile", "huge.ppm"}, {}, images.path());
     expectFatal(run, "Image Format Error", "huge.ppm is not ppm format.");
-}
-
-// Shown --------------------------------------------------------------------
-
-class TexturedSquare : public EnvironmentImage {
-protected:
-    SkewProbe probe;
-
-    void expectImageOnScreen(const std::string& filterOption)
-    {
-        images.write("five.ppm", probe.file());
-        ProgramRun run(display.name(), {"-TEXTURE", filterOption, "-envfile", "five.ppm"}, {}, images.path());
-        const auto window = run.waitWindow();
-        ASSERT_TRUE(window.has_value()) << run.process().standardError();
-        ASSERT_TRUE(waitViewable(display.name(), window->id));
-
-        // The window may be clipped by one pixel at the top left.
-        Screenshot shot;
-        int offset = 0;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        do {
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            shot = screenshot(display.name(), window->id);
-            offset = 512 - shot.width;
-        } while (!probe.firstTexelShown(shot, offset) && std::chrono::steady_clock::now() < deadline);
-        probe.expectEveryTexel(shot, offset, filterOption);
-        sendKey(display.name(), window->id, "Escape");
-        EXPECT_EQ(run.process().waitExit(10000), 0);
-    }
-};
-
-TEST_F(TexturedSquare, LinearShowsTheImageWithoutSkew)
-{
-    expectImageOnScreen("-L");
-}
-
-TEST_F(TexturedSquare, NearestShowsTheImageWithoutSkew)
-{
-    expectImageOnScreen("-N");
 }
 
 } // namespace

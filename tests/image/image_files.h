@@ -36,23 +36,3 @@ std::vector<std::uint8_t> pixelsOf(const PnmImage& image);
 bool toolsAvailable(const std::vector<std::string>& programs);
 // Runs a shell command; true when it exits with status 0.
 bool runShell(const std::string& command);
-
-struct Screenshot;
-
-// A 5 x 3 image, 15 bytes a row, for the textured square: any row alignment
-// but 1 would shift rows 1 and 2 by one or two bytes and mix the channels.
-class SkewProbe {
-public:
-    SkewProbe();
-    // The image as a P6 file.
-    const std::string& file() const { return file_; }
-    // True when the picture of the 512 x 512 window, clipped by offset pixels
-    // at its top left, shows the first texel in its place: the frame is drawn.
-    bool firstTexelShown(const Screenshot& shot, int offset) const;
-    // Every texel's centre shows its colour; label names the run in failures.
-    void expectEveryTexel(const Screenshot& shot, int offset, const std::string& label) const;
-
-private:
-    std::vector<std::uint8_t> rgb_;
-    std::string file_;
-};

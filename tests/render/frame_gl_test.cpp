@@ -2,7 +2,6 @@
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <iostream>
 
 #include "render/frame.h"
 #include "render_gl_fixture.h"
@@ -37,96 +36,12 @@ std::array<float, 3> unturn(const Matrix& m, std::array<float, 3> v)
             m[8] * v[0] + m[9] * v[1] + m[10] * v[2]};
 }
 
-int differingPixels(const Image& a, const Image& b)
-{
-    int count = 0;
-    for (std::size_t i = 0; i < a.rgb.size(); i += 3)
-        count += !std::equal(&a.rgb[i], &a.rgb[i] + 3, &b.rgb[i]);
-    return count;
-}
-
-class Averaging : public RenderGl, public ::testing::WithParamInterface<int> {};
-
-// A blurred frame of n sub-frames against the n sub-images drawn one by one at
-// the same orientations: the colour buffer must hold their plain mean.
-TEST_P(Averaging, ComposedFrameIsTheMeanOfItsSubFrames)
-{
-    const int n = GetParam();
-    settings.motionSteps = n;
-    frameState.measuredFps = 20.0f;  // spin scale 1
-    const float velocity[2] = {40.0f, 25.0f};
-    const Matrix start = orientation();
-
-    frameState.spinVelocity[0] = velocity[0];
-    frameState.spinVelocity[1] = velocity[1];
-    frameState.blurSteps = n;
-    composeFrame();
-    const Image composed = read();
-    expectFrameEndState();
-    const Matrix afterBlur = orientation();
-
-    // One opaque single-pass frame per sub-frame, each one step further on.
-    setOrientation(start);
-    frameState.blurSteps = 0;
-    frameState.multiPass = 0;
-    frameState.spinVelocity[0] = velocity[0] / static_cast<float>(n);
-    frameState.spinVelocity[1] = velocity[1] / static_cast<float>(n);
-    std::vector<double> sum(composed.rgb.size(), 0.0);
-    std::vector<Image> subImages;
-    for (int k = 1; k <= n; ++k) {
-        composeFrame();
-        subImages.push_back(read());
-        for (std::size_t i = 0; i < sum.size(); ++i)
-            sum[i] += subImages.back().rgb[i];
-    }
-    const Matrix afterSubFrames = orientation();
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(afterBlur[i], afterSubFrames[i], 1e-5f) << "a blurred frame takes n steps; element " << i;
-
-    // The sub-images must really differ, or the mean proves nothing.
-    EXPECT_GT(differingPixels(subImages.front(), subImages.back()), 2000);
-    EXPECT_GT(differingPixels(composed, subImages.back()), 2000);
-
-    double worst = 0.0;
-    double total = 0.0;
-    for (std::size_t i = 0; i < sum.size(); ++i) {
-        const double error = std::abs(composed.rgb[i] - sum[i] / n);
-        worst = std::max(worst, error);
-        total += error;
-    }
-    // Each blend rounds to 8 bits, and so does its weight 1/i as an alpha: at
-    // most one unit per sub-frame i, of which the share i/n survives to the end.
-    double bound = 0.0;
-    for (int i = 2; i <= n; ++i)
-        bound += static_cast<double>(i) / n;
-    std::cout << "n = " << n << ": worst error " << worst << " (bound " << bound << "), mean error "
-              << total / static_cast<double>(sum.size()) << " (8-bit units)\n";
-    RecordProperty("worstError", std::to_string(worst));
-    EXPECT_LE(worst, std::max(bound, 0.5));
-
-    // The same running average done in 8 bits, each product rounded: the
-    // driver must match it to one unit everywhere.
-    auto product = [](int x, int y) { return (x * y * 2 + 255) / 510; };
-    int worstModelled = 0;
-    for (std::size_t i = 0; i < sum.size(); ++i) {
-        int c = subImages[0].rgb[i];
-        for (int k = 2; k <= n; ++k) {
-            const int alpha = (510 / k + 1) / 2;
-            c = std::min(255, product(c, 255 - alpha) + product(subImages[k - 1].rgb[i], alpha));
-        }
-        worstModelled = std::max(worstModelled, std::abs(composed.rgb[i] - c));
-    }
-    EXPECT_LE(worstModelled, 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(SubFrames, Averaging, ::testing::Values(2, 8, 16));
-
 class Frame : public RenderGl {};
 
 // Clear colour (0, 0.4, 1) in 8 bits.
 constexpr int kClear[3] = {0, 102, 255};
 
-TEST_F(Frame, SkyOutsideTheObjectFadesExceptInSinglePass)
+TEST_F(Frame, SkyFadesInRepeatedPassesButNotInASinglePass)
 {
     settings.texturing = 0;
     settings.showSky = 1;
@@ -135,18 +50,11 @@ TEST_F(Frame, SkyOutsideTheObjectFadesExceptInSinglePass)
     const int sky[3] = {255, 128, 0};
     auto faded = [&](int c) { return (sky[c] + 7 * kClear[c]) / 8; };
 
-    frameState.blurSteps = 8;
-    composeFrame();
-    expectFrameEndState();
-    Image image = read();
-    EXPECT_TRUE(nearColour(image.at(2, 2), faded(0), faded(1), faded(2), 3))
-        << int(image.at(2, 2)[0]) << " " << int(image.at(2, 2)[1]) << " " << int(image.at(2, 2)[2]);
-
-    frameState.blurSteps = 0;
+    // Blurred frames: the validation's sky-fade check.
     frameState.multiPass = 1;
     composeFrame();
     expectFrameEndState();
-    image = read();
+    Picture image = read();
     EXPECT_TRUE(nearColour(image.at(kSize - 3, kSize - 3), faded(0), faded(1), faded(2), 3));
 
     frameState.multiPass = 0;
@@ -178,17 +86,17 @@ TEST_F(Frame, RepeatedPassesKeepTheObjectSharp)
     frameState.multiPass = 0;
     settings.showObject = 0;
     composeFrame();
-    const Image background = read();
+    const Picture background = read();
     settings.showObject = 1;
 
     composeFrame();
-    const Image single = read();
+    const Picture single = read();
     const Matrix afterSingle = orientation();
 
     setOrientation(start);
     frameState.multiPass = 1;
     composeFrame();
-    const Image repeated = read();
+    const Picture repeated = read();
     expectFrameEndState();
     for (int i = 0; i < 16; ++i)
         EXPECT_FLOAT_EQ(orientation()[i], afterSingle[i]) << "one step per frame; element " << i;
@@ -213,9 +121,9 @@ TEST_F(Frame, RepeatedPassesKeepTheObjectSharp)
 TEST_F(Frame, OnlySpinMovesTheObject)
 {
     composeFrame();
-    const Image first = read();
+    const Picture first = read();
     composeFrame();
-    EXPECT_TRUE(first == read());
+    EXPECT_EQ(differingPixels(first, read()), 0);
 
     frameState.spinVelocity[0] = 10.0f;
     composeFrame();
@@ -309,7 +217,7 @@ struct OverlayPixels {
     int elsewhere = 0;
 };
 
-OverlayPixels overlayPixels(const Image& image)
+OverlayPixels overlayPixels(const Picture& image)
 {
     OverlayPixels found;
     for (int y = 0; y < image.height; ++y) {
@@ -332,7 +240,7 @@ TEST_F(Frame, OverlayIsCompiledAfterASampleAndReplayedOtherwise)
     frameState.framesSinceSample = 0;
     composeFrame();
     expectFrameEndState();
-    const Image compiled = read();
+    const Picture compiled = read();
     const OverlayPixels pixels = overlayPixels(compiled);
     EXPECT_GT(pixels.text, 100);
     EXPECT_GT(pixels.shadow, 20);
@@ -342,12 +250,12 @@ TEST_F(Frame, OverlayIsCompiledAfterASampleAndReplayedOtherwise)
     frameState.rateText = "  1.00 FPS";
     frameState.framesSinceSample = 1;
     composeFrame();
-    EXPECT_TRUE(read() == compiled);
+    EXPECT_EQ(differingPixels(read(), compiled), 0);
 
     frameState.framesSinceSample = 0;
     composeFrame();
-    const Image recompiled = read();
-    EXPECT_FALSE(recompiled == compiled);
+    const Picture recompiled = read();
+    EXPECT_GT(differingPixels(recompiled, compiled), 0);
     EXPECT_LT(overlayPixels(recompiled).text, pixels.text);
 }
 

@@ -105,15 +105,15 @@ TEST_F(Keys, OverlayKeyCompilesWithoutDrawing)
 {
     frameState.rateText = "  59.94 FPS    72.887 kTPS";
     glClear(GL_COLOR_BUFFER_BIT);
-    const Image before = read();
+    const Picture before = read();
     EXPECT_FALSE(pressRestarts('f'));
     EXPECT_EQ(settings.showRates, 1);
     ASSERT_TRUE(glIsList(frameState.overlayList));
-    EXPECT_TRUE(read() == before);
+    EXPECT_EQ(differingPixels(read(), before), 0);
 
     glCallList(frameState.overlayList);
     glFlush();
-    EXPECT_FALSE(read() == before);
+    EXPECT_GT(differingPixels(read(), before), 0);
 
     keyboard('F', 0, 0);
     EXPECT_EQ(settings.showRates, 0);

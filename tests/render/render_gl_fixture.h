@@ -13,27 +13,7 @@
 #include "render/frame_state.h"
 #include "render/render_state.h"
 #include "support/gl_test_window.h"
-
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb;  // bottom row first, as GL reads it
-
-    const std::uint8_t* at(int x, int y) const
-    {
-        return rgb.data() + (static_cast<std::size_t>(y) * width + x) * 3;
-    }
-    bool operator==(const Image& other) const { return rgb == other.rgb; }
-};
-
-inline Image readBackBuffer(int width, int height)
-{
-    Image image{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 3)};
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, image.rgb.data());
-    return image;
-}
+#include "validation/picture.h"
 
 class RenderGl : public ::testing::Test {
 protected:
@@ -53,7 +33,7 @@ protected:
         uploadTestTexture();
     }
 
-    Image read() const { return readBackBuffer(kSize, kSize); }
+    Picture read() const { return readPicture(kSize, kSize); }
 
     // An off-centre torus: turning it changes both where it covers and how
     // its sphere-mapped texture looks.

@@ -1,0 +1,28 @@
+#pragma once
+// A picture read back from the colour buffer, and the pixel arithmetic the
+// checks share.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;  // bottom row first, as GL reads it
+
+    const std::uint8_t* at(int x, int y) const
+    {
+        return rgb.data() + (static_cast<std::size_t>(y) * width + x) * 3;
+    }
+    std::size_t pixels() const { return rgb.size() / 3; }
+};
+
+// The lower left width x height pixels of the buffer being drawn to. Needs a
+// current GL context.
+Picture readPicture(int width, int height);
+
+// Pixels whose colours differ in any channel; the pictures are the same size.
+int differingPixels(const Picture& a, const Picture& b);
+
+bool isColour(const std::uint8_t* pixel, const std::uint8_t (&colour)[3]);
