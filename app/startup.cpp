@@ -61,12 +61,7 @@ void quietWindow()
     stopRateMeter();
     if (!callbacksRegistered)
         return;
-    glutReshapeFunc(nullptr);
-    glutKeyboardFunc(nullptr);
-    glutDisplayFunc(drawNothing);
-    glutMouseFunc(nullptr);
-    glutMotionFunc(nullptr);
-    glutIdleFunc(nullptr);
+    frameLoop().registerCallbacks({nullptr, nullptr, drawNothing, nullptr, nullptr, nullptr});
 }
 
 // Reports go to the display the toolkit uses, worked out before glutInit
