@@ -3,6 +3,8 @@
 // projection, rate-meter counters, display-list names and the rate text.
 
 #include <GL/gl.h>
+#include <array>
+#include <cstring>
 
 #include "options/text_string.h"
 
@@ -34,3 +36,19 @@ struct FrameState {
 };
 
 extern FrameState frameState;
+
+// The object's orientation as a value, to keep and put back around drawing
+// that turns it.
+using Orientation = std::array<float, 16>;
+
+inline Orientation orientationOf(const FrameState& state)
+{
+    Orientation m;
+    std::memcpy(m.data(), state.objectOrientation, sizeof state.objectOrientation);
+    return m;
+}
+
+inline void setOrientation(FrameState& state, const Orientation& m)
+{
+    std::memcpy(state.objectOrientation, m.data(), sizeof state.objectOrientation);
+}

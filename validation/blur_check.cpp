@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <string>
 
 #include "render/frame_state.h"
@@ -12,21 +11,7 @@
 
 namespace {
 
-using Matrix = std::array<float, 16>;
-
-Matrix orientation()
-{
-    Matrix m;
-    std::memcpy(m.data(), frameState.objectOrientation, sizeof frameState.objectOrientation);
-    return m;
-}
-
-void setOrientation(const Matrix& m)
-{
-    std::memcpy(frameState.objectOrientation, m.data(), sizeof frameState.objectOrientation);
-}
-
-bool sameOrientation(const Matrix& a, const Matrix& b)
+bool sameOrientation(const Orientation& a, const Orientation& b)
 {
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (std::fabs(a[i] - b[i]) > 1e-4f)
@@ -105,13 +90,13 @@ CheckResult checkBlur(int n)
     prepareScene(SceneKind::Goblet);
     useEnvironmentImage(rampImage(), GL_LINEAR_MIPMAP_LINEAR);
     startSpin();
-    const Matrix start = orientation();
+    const Orientation start = orientationOf(frameState);
     frameState.blurSteps = n;
     const Picture blurred = composeAndRead();
-    const Matrix afterBlur = orientation();
+    const Orientation afterBlur = orientationOf(frameState);
 
     // One opaque single-pass frame per sub-frame, each a blur step further on.
-    setOrientation(start);
+    setOrientation(frameState, start);
     frameState.blurSteps = 0;
     frameState.spinVelocity[0] /= static_cast<float>(n);
     frameState.spinVelocity[1] /= static_cast<float>(n);
@@ -119,7 +104,7 @@ CheckResult checkBlur(int n)
     for (int k = 1; k <= n; ++k)
         subFrames.push_back(composeAndRead());
 
-    if (!sameOrientation(afterBlur, orientation()))
+    if (!sameOrientation(afterBlur, orientationOf(frameState)))
         return {Outcome::Fail, name + " the blurred frame and its sub-frames end at different orientations"};
     const int differing = differingPixels(subFrames.front(), subFrames.back());
     if (differing < fewestDifferingPixels)

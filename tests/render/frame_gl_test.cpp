@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 
 #include "render/frame.h"
 #include "render_gl_fixture.h"
@@ -9,18 +8,6 @@
 namespace {
 
 using Matrix = std::array<float, 16>;
-
-Matrix orientation()
-{
-    Matrix m;
-    std::memcpy(m.data(), frameState.objectOrientation, sizeof frameState.objectOrientation);
-    return m;
-}
-
-void setOrientation(const Matrix& m)
-{
-    std::memcpy(frameState.objectOrientation, m.data(), sizeof frameState.objectOrientation);
-}
 
 // Column-major matrix times (x, y, z, 0).
 std::array<float, 3> turn(const Matrix& m, std::array<float, 3> v)
@@ -80,7 +67,7 @@ TEST_F(Frame, RepeatedPassesKeepTheObjectSharp)
     compileFlatSky(1.0f, 0.5f, 0.0f);
     frameState.spinVelocity[0] = 30.0f;
     frameState.measuredFps = 20.0f;
-    const Matrix start = orientation();
+    const Matrix start = orientationOf(frameState);
 
     // The background alone (the sky is textured here), to tell object pixels from it.
     frameState.multiPass = 0;
@@ -91,15 +78,15 @@ TEST_F(Frame, RepeatedPassesKeepTheObjectSharp)
 
     composeFrame();
     const Picture single = read();
-    const Matrix afterSingle = orientation();
+    const Matrix afterSingle = orientationOf(frameState);
 
-    setOrientation(start);
+    setOrientation(frameState, start);
     frameState.multiPass = 1;
     composeFrame();
     const Picture repeated = read();
     expectFrameEndState();
     for (int i = 0; i < 16; ++i)
-        EXPECT_FLOAT_EQ(orientation()[i], afterSingle[i]) << "one step per frame; element " << i;
+        EXPECT_FLOAT_EQ(orientationOf(frameState)[i], afterSingle[i]) << "one step per frame; element " << i;
 
     int objectPixels = 0;
     int mismatches = 0;
@@ -141,7 +128,7 @@ TEST_F(Frame, DragTurnsTheNearSideWithThePointer)
     frameState.dragLastX = frameState.pointerX = 100;
     frameState.dragLastY = frameState.pointerY = 100;
 
-    const Matrix before = orientation();
+    const Matrix before = orientationOf(frameState);
     const auto nearSide = unturn(before, {0.0f, 0.0f, 1.0f});
     frameState.pointerX = 116;
     glPushMatrix();
@@ -150,7 +137,7 @@ TEST_F(Frame, DragTurnsTheNearSideWithThePointer)
     Matrix applied;
     glGetFloatv(GL_MODELVIEW_MATRIX, applied.data());
     glPopMatrix();
-    const Matrix afterRight = orientation();
+    const Matrix afterRight = orientationOf(frameState);
     for (int i = 0; i < 16; ++i)
         EXPECT_FLOAT_EQ(applied[i], afterRight[i]) << "the new orientation is multiplied in; element " << i;
     const auto movedRight = turn(afterRight, nearSide);
@@ -165,17 +152,17 @@ TEST_F(Frame, DragTurnsTheNearSideWithThePointer)
     glPushMatrix();
     applyOrientation(0, true);
     glPopMatrix();
-    const auto movedDown = turn(orientation(), nearNow);
+    const auto movedDown = turn(orientationOf(frameState), nearNow);
     EXPECT_NEAR(movedDown[0], 0.0f, 1e-5f);
     EXPECT_NEAR(movedDown[1], -std::sin(radians), 1e-5f);
     EXPECT_NEAR(movedDown[2], std::cos(radians), 1e-5f);
 
     // Without advance the orientation is only applied.
-    const Matrix kept = orientation();
+    const Matrix kept = orientationOf(frameState);
     glPushMatrix();
     applyOrientation(0, false);
     glPopMatrix();
-    EXPECT_EQ(orientation(), kept);
+    EXPECT_EQ(orientationOf(frameState), kept);
 }
 
 TEST_F(Frame, DisplayCountsFramesAndTurnsTheTexture)
