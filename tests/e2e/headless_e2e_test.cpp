@@ -82,14 +82,18 @@ TEST_F(Headless, CommandLinesThatCannotRunAreRefusedInOneLine)
     }
 }
 
-// On a display the box could show and would wait for its OK.
-TEST_F(Headless, AMissingImageIsReportedWithoutABox)
+// On a display the box could show and would wait for its OK: neither a
+// report after the off-screen buffer exists nor one before it shows one.
+TEST_F(Headless, ReportsComeWithoutABox)
 {
     VirtualDisplay display;
-    const Outcome run =
+    const Outcome missing =
         runProgram({"-headless", "-frames", "5", "-envfile", "missing.ppm"}, display.name(), dir.path(), {}, 30000);
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "Can't open file missing.ppm.\n");
+    EXPECT_EQ(missing.status, 0);
+    EXPECT_EQ(missing.err, "Can't open file missing.ppm.\n");
+    const Outcome early = runProgram({"-headless", "-frames", "5", "-motion", "70000"}, display.name(), "", {}, 30000);
+    EXPECT_EQ(early.status, 0);
+    EXPECT_EQ(early.err, "Too many motion steps: 70000, at most 65536 are allowed.\n");
 }
 
 // The default mode blends as many passes as a blurred frame, so rounding in
