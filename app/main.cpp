@@ -2,12 +2,16 @@
 #include "app/startup.h"
 #include "app/usage.h"
 #include "options/option_reader.h"
+#include "platform/exit_status.h"
 #include "platform/frame_loop.h"
 #include "platform/standard_streams.h"
 
 int main(int argc, char** argv)
 {
     openStandardStreams();
+    // A reader that goes away makes a write fail, which is reported, rather than end the process.
+    ignoreBrokenPipes();
+    arrangeFinalExit();
     if (answerInformationRequest(argc, argv))
         return 0;
     static OptionReader options(argc, argv);

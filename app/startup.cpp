@@ -14,6 +14,7 @@
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
 #include "platform/display_mode.h"
+#include "platform/ending_signals.h"
 #include "platform/fatal_error.h"
 #include "platform/frame_loop.h"
 #include "platform/headless_context.h"
@@ -59,9 +60,18 @@ void drawNothing() {}
 void quietWindow()
 {
     stopRateMeter();
+    stopWatchingRun();
     if (!callbacksRegistered)
         return;
-    frameLoop().registerCallbacks({nullptr, nullptr, drawNothing, nullptr, nullptr, nullptr});
+    frameLoop().registerCallbacks({nullptr, nullptr, drawNothing, nullptr, nullptr, nullptr, nullptr, nullptr});
+}
+
+// A run a script asked for: it ends by itself or leaves a file, and a
+// failure must not end it with the status of a success.
+bool scriptedRun()
+{
+    return isLimited(RunLimit{settings.frameLimit, settings.secondsLimit}) || settings.headless ||
+           settings.validate || snapshotFile.length() > 0;
 }
 
 // Reports go to the display the toolkit uses, worked out before glutInit
@@ -71,6 +81,10 @@ void setUpFatalReports(const OptionReader& options)
     // Off screen nobody could acknowledge a box.
     if (settings.headless)
         turnOffReportBoxes();
+    if (scriptedRun()) {
+        setFatalStatus(1);
+        catchEndingSignals();
+    }
     setReportDisplay(toolkitDisplay(options.count(), options.argv()));
     setReportPreparation(quietWindow);
 }
@@ -80,7 +94,7 @@ std::string applySwapInterval()
 {
     const auto asked = requestedSwapInterval(settings.swapInterval, settings.maxTriangles, adaptiveSwapOffered);
     if (!asked)
-        return swapIntervalValue(std::nullopt);
+        return swapIntervalValue(swapIntervalInForce());
     const auto inForce = setSwapInterval(*asked);
     const std::string warning = swapIntervalWarning(*asked, inForce);
     if (!warning.empty()) {
@@ -151,8 +165,10 @@ int openOffScreen(OptionReader& options)
 
 void registerCallbacks()
 {
-    frameLoop().registerCallbacks({reshape, keyboard, display, mouse, motion, idle});
+    frameLoop().registerCallbacks({reshape, keyboard, display, mouse, motion, idle, windowClosing, windowDrawable});
     frameLoop().startTimer(1000, rateTimer, 0);
+    if (scriptedRun())
+        watchRun();
     callbacksRegistered = true;
 }
 

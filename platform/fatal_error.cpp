@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "platform/box_text.h"
+#include "platform/ending_signals.h"
 #include "platform/message_box.h"
-#include "platform/quit.h"
 #include "platform/standard_streams.h"
 
 namespace {
@@ -15,10 +15,11 @@ namespace {
 std::string reportDisplay;
 void (*prepareForBox)() = nullptr;
 bool boxesShown = true;
+int fatalStatus = 0;
 
 // The line still owed while the box is up. The toolkit and Xlib end the
 // process on errors they cannot recover from; the exit handler then writes
-// the line and keeps the status 0.
+// the line and keeps the fatal status.
 const char* owedLine = nullptr;
 pid_t owingProcess = 0;
 
@@ -35,7 +36,7 @@ void payOwedLine()
     if (!owedLine || getpid() != owingProcess)
         return;
     writeLine(owedLine);
-    std::_Exit(0);
+    std::_Exit(fatalStatus);
 }
 
 void showBox(const char* caption, const char* boxText, const char* errorLine)
@@ -49,6 +50,8 @@ void showBox(const char* caption, const char* boxText, const char* errorLine)
     }
     if (prepareForBox)
         prepareForBox();
+    // Nothing checks for a caught signal while the box waits.
+    releaseEndingSignals();
     showMessageBox(reportDisplay, caption, ::boxText(boxText).c_str());
     owedLine = nullptr;
 }
@@ -70,6 +73,11 @@ void turnOffReportBoxes()
     boxesShown = false;
 }
 
+void setFatalStatus(int status)
+{
+    fatalStatus = status;
+}
+
 void reportFatalError(const char* caption, const char* boxText, const char* errorLine)
 {
     // A reader of standard error that has gone away must not turn the
@@ -77,5 +85,5 @@ void reportFatalError(const char* caption, const char* boxText, const char* erro
     ignoreBrokenPipes();
     showBox(caption, boxText, errorLine);
     writeLine(errorLine);
-    quit();
+    std::exit(fatalStatus);
 }

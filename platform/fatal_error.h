@@ -5,8 +5,8 @@
 // The one way a fatal error ends the program: a modal error box with an OK
 // button and no owner window shows boxText under caption, made fit for a box
 // (box_text.h); once it is acknowledged (or at once when no box can be shown)
-// errorLine and a line end go to standard error, flushed; then quit() ends
-// the process with status 0. Nothing that fails while the box is up loses the
+// errorLine and a line end go to standard error, flushed; then the process
+// ends through exit with the fatal status (0 unless set). Nothing that fails while the box is up loses the
 // line or changes the status.
 [[noreturn]] void reportFatalError(const char* caption, const char* boxText, const char* errorLine);
 
@@ -20,3 +20,7 @@ void setReportPreparation(void (*prepare)());
 
 // From now on fatal reports show no box: the line and the status only.
 void turnOffReportBoxes();
+
+// The status fatal reports end with: a run a script asked for must not
+// report a failure as success.
+void setFatalStatus(int status);

@@ -10,6 +10,10 @@ struct FrameCallbacks {
     void (*mouse)(int button, int state, int x, int y);
     void (*motion)(int x, int y);
     void (*idle)();
+    // The window is being closed by the window system; the process ends after.
+    void (*close)();
+    // The window became able (true) or unable (false) to draw.
+    void (*drawable)(bool canDraw);
 };
 
 using TimerCallback = void (*)(int value);
@@ -19,6 +23,9 @@ public:
     virtual ~FrameLoop() = default;
     // Hands over the callbacks; a loop without input ignores the input ones.
     virtual void registerCallbacks(const FrameCallbacks& callbacks) = 0;
+    // While paused the idle callback is not called: a window that cannot draw
+    // must not spin the processor.
+    virtual void pauseIdle(bool paused) = 0;
     // callback(value) once, delayMs from now on the millisecond clock.
     virtual void startTimer(unsigned delayMs, TimerCallback callback, int value) = 0;
     // Ends the frame: shows it (swap, or flush a single buffer) or, where

@@ -1,20 +1,36 @@
-#include <GL/glut.h>
+#include <GL/freeglut.h>
 
 #include "platform/frame_loop.h"
 
 namespace {
 
+FrameCallbacks registered{};
+
+// Hidden (unmapped, iconified) or fully covered (off screen too): the toolkit
+// calls no display callback in either state.
+void windowStatus(int state)
+{
+    if (registered.drawable)
+        registered.drawable(state != GLUT_HIDDEN && state != GLUT_FULLY_COVERED);
+}
+
 class GlutFrameLoop final : public FrameLoop {
 public:
     void registerCallbacks(const FrameCallbacks& callbacks) override
     {
+        registered = callbacks;
         glutReshapeFunc(callbacks.reshape);
         glutKeyboardFunc(callbacks.keyboard);
         glutDisplayFunc(callbacks.display);
         glutMouseFunc(callbacks.mouse);
         glutMotionFunc(callbacks.motion);
         glutIdleFunc(callbacks.idle);
+        // The toolkit calls it before it destroys the window, with the GL context still current.
+        glutCloseFunc(callbacks.close);
+        glutWindowStatusFunc(callbacks.drawable ? windowStatus : nullptr);
     }
+
+    void pauseIdle(bool paused) override { glutIdleFunc(paused ? nullptr : registered.idle); }
 
     void startTimer(unsigned delayMs, TimerCallback callback, int value) override
     {

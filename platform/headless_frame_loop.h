@@ -16,6 +16,7 @@ public:
     void startTimer(unsigned delayMs, TimerCallback callback, int value) override;
     void present(bool doubleBuffered) override;
     unsigned keptBuffer(bool doubleBuffered) const override;
+    void pauseIdle(bool) override {}
     void requestFrame() override {}
     void setTitle(const char*) override {}
     void run() override;

@@ -11,3 +11,7 @@ bool adaptiveSwapOffered();
 // Asks for interval and reads back the one in force: nothing when no
 // extension for it is offered or the value cannot be read back.
 std::optional<int> setSwapInterval(int interval);
+
+// The interval in force, where the window system offers a read-back; nothing
+// elsewhere. Nothing is set.
+std::optional<int> swapIntervalInForce();

@@ -28,6 +28,17 @@ Function procedure(const char* name)
     return reinterpret_cast<Function>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
 }
 
+std::optional<int> readThroughExt()
+{
+    Display* const display = glXGetCurrentDisplay();
+    const GLXDrawable drawable = glXGetCurrentDrawable();
+    if (!drawable)
+        return std::nullopt;
+    unsigned int value = 0;
+    glXQueryDrawable(display, drawable, GLX_SWAP_INTERVAL_EXT, &value);
+    return static_cast<int>(value);
+}
+
 std::optional<int> setThroughExt(int interval)
 {
     const auto swapInterval = procedure<PFNGLXSWAPINTERVALEXTPROC>("glXSwapIntervalEXT");
@@ -36,9 +47,7 @@ std::optional<int> setThroughExt(int interval)
     if (!swapInterval || !drawable)
         return std::nullopt;
     swapInterval(display, drawable, interval);
-    unsigned int value = 0;
-    glXQueryDrawable(display, drawable, GLX_SWAP_INTERVAL_EXT, &value);
-    const int inForce = static_cast<int>(value);
+    const int inForce = readThroughExt().value_or(0);
     // A negative interval reads back as its size, with late swaps tearing.
     if (interval < 0 && inForce == -interval) {
         unsigned int tear = 0;
@@ -72,5 +81,17 @@ std::optional<int> setSwapInterval(int interval)
         return setThroughExt(interval);
     if (listed("GLX_MESA_swap_control"))
         return setThroughMesa(interval);
+    return std::nullopt;
+}
+
+std::optional<int> swapIntervalInForce()
+{
+    if (listed("GLX_EXT_swap_control"))
+        return readThroughExt();
+    if (listed("GLX_MESA_swap_control")) {
+        const auto getSwapInterval = procedure<PFNGLXGETSWAPINTERVALMESAPROC>("glXGetSwapIntervalMESA");
+        if (getSwapInterval)
+            return getSwapInterval();
+    }
     return std::nullopt;
 }

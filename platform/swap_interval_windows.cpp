@@ -52,3 +52,12 @@ std::optional<int> setSwapInterval(int interval)
     swapInterval(interval);
     return getSwapInterval();
 }
+
+std::optional<int> swapIntervalInForce()
+{
+    if (!listed("WGL_EXT_swap_control"))
+        return std::nullopt;
+    if (const auto getSwapInterval = procedure<GetSwapInterval>("wglGetSwapIntervalEXT"))
+        return getSwapInterval();
+    return std::nullopt;
+}

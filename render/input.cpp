@@ -5,9 +5,9 @@
 
 #include "app/settings.h"
 #include "platform/frame_loop.h"
-#include "platform/quit.h"
 #include "render/frame_state.h"
 #include "render/rate_meter.h"
+#include "render/run_result.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ void idle()
 void keyboard(unsigned char key, int, int)
 {
     if (key == escapeKey)
-        quit();
+        endRun(RunEnd::Escape);
     switch (std::tolower(key)) {
     case 'f':
         toggleOverlay();
@@ -108,4 +108,9 @@ void motion(int x, int y)
 {
     frameState.pointerX = x;
     frameState.pointerY = y;
+}
+
+void windowClosing()
+{
+    noteRunEnd(RunEnd::Close);
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 
 namespace {
 
@@ -45,10 +46,14 @@ std::string resultValue(const std::string& text)
 std::string resultLine(const RunFigures& figures)
 {
     const double fps = framesPerSecond(figures);
-    return "qlxtest-result: frames=" + std::to_string(figures.frames) + " seconds=" + fixed(figures.seconds, 3) +
-           " fps=" + fixed(fps, 2) + " ktps=" + fixed(fps * figures.trianglesPerFrame / 1000.0, 2) +
-           " triangles_per_frame=" + fixed(figures.trianglesPerFrame, 0) + " width=" +
-           std::to_string(figures.width) + " height=" + std::to_string(figures.height) +
-           " swap_interval=" + resultValue(figures.swapInterval) + " renderer=" + resultValue(figures.renderer) +
-           " gl_version=" + resultValue(figures.glVersion) + "\n";
+    const double perFrame = figures.trianglesPerFrame;
+    // Whole counts as before; a mean of frames that drew differently gets decimals.
+    const int perFrameDecimals = std::floor(perFrame) == perFrame ? 0 : 2;
+    return "qlxtest-result: frames=" + std::to_string(figures.frames) + " seconds=" + fixed(figures.seconds, 9) +
+           " fps=" + fixed(fps, 2) + " ktps=" + fixed(fps * perFrame / 1000.0, 2) +
+           " triangles_per_frame=" + fixed(perFrame, perFrameDecimals) + " width=" + std::to_string(figures.width) +
+           " height=" + std::to_string(figures.height) + " swap_interval=" + resultValue(figures.swapInterval) +
+           " renderer=" + resultValue(figures.renderer) + " gl_version=" + resultValue(figures.glVersion) +
+           " hidden_seconds=" + fixed(figures.hiddenSeconds, 9) + " resized=" + (figures.resized ? "1" : "0") +
+           " ended=" + resultValue(figures.ended) + "\n";
 }

@@ -7,13 +7,16 @@
 
 struct RunFigures {
     long long frames = 0;  // frames after the first
-    double seconds = 0.0;  // from the end of the first frame's swap to the end of the last
-    double trianglesPerFrame = 0.0;
+    double seconds = 0.0;  // from the end of the first frame's swap to the end of the run
+    double trianglesPerFrame = 0.0;  // the mean of the counted frames
     int width = 0;
     int height = 0;
+    bool resized = false;  // frames were drawn at more than one size
     std::string swapInterval;  // the number read back, "unknown", or "none" without a window
     std::string renderer;
     std::string glVersion;
+    double hiddenSeconds = 0.0;  // within seconds, while the window could not draw
+    std::string ended;           // limit, escape, close, signal or error
 };
 
 // frames / seconds; 0 for a run with no time.

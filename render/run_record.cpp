@@ -1,5 +1,7 @@
 #include "render/run_record.h"
 
+#include <algorithm>
+
 bool hasFrameLimit(const RunLimit& limit)
 {
     return limit.frames >= 1;
@@ -15,26 +17,76 @@ bool isLimited(const RunLimit& limit)
     return hasFrameLimit(limit) || hasSecondsLimit(limit);
 }
 
-void recordFrameEnd(RunRecord& record, double now)
+RunRecord openRecord(double now)
+{
+    RunRecord record;
+    record.opened = now;
+    return record;
+}
+
+void recordFrameEnd(RunRecord& record, double now, double triangles, int width, int height)
 {
     if (!record.started) {
         record.started = true;
         record.firstFrameEnd = now;
+        record.width = width;
+        record.height = height;
+        // Hidden time before the start is not part of the run's figures.
+        record.hiddenSeconds = 0.0;
     } else {
         ++record.frames;
+        record.triangles += triangles;
+        record.resized = record.resized || width != record.width || height != record.height;
     }
     record.lastFrameEnd = now;
 }
 
-double recordedSeconds(const RunRecord& record)
+void recordLastFrameFinished(RunRecord& record, double now)
 {
-    return record.lastFrameEnd - record.firstFrameEnd;
+    if (record.frames > 0 && !record.hidden)
+        record.lastFrameEnd = std::max(record.lastFrameEnd, now);
 }
 
-bool limitReached(const RunRecord& record, const RunLimit& limit)
+void recordHidden(RunRecord& record, bool hidden, double now)
 {
-    if (!record.started)
-        return false;
+    if (hidden == record.hidden)
+        return;
+    if (hidden)
+        record.hiddenSince = now;
+    else
+        record.hiddenSeconds += now - std::max(record.hiddenSince, recordStart(record));
+    record.hidden = hidden;
+}
+
+double recordStart(const RunRecord& record)
+{
+    return record.started ? record.firstFrameEnd : record.opened;
+}
+
+double recordEnd(const RunRecord& record, double now)
+{
+    return record.started && !record.hidden ? record.lastFrameEnd : now;
+}
+
+double recordedSeconds(const RunRecord& record, double now)
+{
+    return recordEnd(record, now) - recordStart(record);
+}
+
+double hiddenSeconds(const RunRecord& record, double now)
+{
+    if (!record.hidden)
+        return record.hiddenSeconds;
+    return record.hiddenSeconds + std::max(0.0, now - std::max(record.hiddenSince, recordStart(record)));
+}
+
+double meanTrianglesPerFrame(const RunRecord& record, double fallback)
+{
+    return record.frames > 0 ? record.triangles / static_cast<double>(record.frames) : fallback;
+}
+
+bool limitReached(const RunRecord& record, const RunLimit& limit, double now)
+{
     return (hasFrameLimit(limit) && record.frames >= limit.frames) ||
-           (hasSecondsLimit(limit) && recordedSeconds(record) >= limit.seconds);
+           (hasSecondsLimit(limit) && now - recordStart(record) >= limit.seconds);
 }

@@ -14,16 +14,49 @@ bool isLimited(const RunLimit& limit);
 
 // Times are the ends of the frames' buffer swaps, in seconds of one clock.
 struct RunRecord {
+    double opened = 0.0;   // the surface was made: the start until a frame ends
     bool started = false;  // the first frame has ended
     double firstFrameEnd = 0.0;
     double lastFrameEnd = 0.0;
     long long frames = 0;  // frames ended after the first
+    double triangles = 0.0;  // drawn by those frames, summed
+    int width = 0;  // the size the first frame was drawn at
+    int height = 0;
+    bool resized = false;  // a later frame was drawn at another size
+    bool hidden = false;   // the window cannot draw now
+    double hiddenSince = 0.0;
+    double hiddenSeconds = 0.0;  // closed hidden stretches since the start
 };
 
-// The first frame holds the driver's compilation work: it only starts the record.
-void recordFrameEnd(RunRecord& record, double now);
+// The record of a surface made at now, with no frame yet.
+RunRecord openRecord(double now);
 
-// From the end of the first frame to the end of the last.
-double recordedSeconds(const RunRecord& record);
+// The first frame holds the driver's compilation work: it only starts the
+// record. Later ones count with the triangles they drew and their size.
+void recordFrameEnd(RunRecord& record, double now, double triangles, int width, int height);
 
-bool limitReached(const RunRecord& record, const RunLimit& limit);
+// The last frame ends later than its swap: when the GL has finished it.
+void recordLastFrameFinished(RunRecord& record, double now);
+
+// The window stopped (hidden) or started again being able to draw.
+void recordHidden(RunRecord& record, bool hidden, double now);
+
+// Where the figures count from: the end of the first frame, or the surface's
+// making while no frame has ended.
+double recordStart(const RunRecord& record);
+
+// The end of a run ended at now: the end of its last frame, or now while the
+// window cannot draw or before any frame has ended.
+double recordEnd(const RunRecord& record, double now);
+
+// From the start to the end of a run ended at now.
+double recordedSeconds(const RunRecord& record, double now);
+
+// The time within recordedSeconds during which the window could not draw.
+double hiddenSeconds(const RunRecord& record, double now);
+
+// The mean triangles of the counted frames; fallback when none was counted.
+double meanTrianglesPerFrame(const RunRecord& record, double fallback);
+
+// Checked at each frame's end and from a timer: at now, has the run reached a limit?
+bool limitReached(const RunRecord& record, const RunLimit& limit, double now);

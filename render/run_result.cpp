@@ -1,17 +1,24 @@
 #include "render/run_result.h"
 
 #include <GL/gl.h>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/settings.h"
 #include "platform/clock.h"
+#include "platform/ending_signals.h"
+#include "platform/exit_status.h"
+#include "platform/frame_loop.h"
 #include "platform/quit.h"
 #include "render/frame_state.h"
 #include "render/rate_meter.h"
 #include "render/result_line.h"
 
 namespace {
+
+constexpr unsigned watchIntervalMs = 100;
 
 struct LimitedRun {
     bool active = false;
@@ -20,10 +27,32 @@ struct LimitedRun {
     std::string swapInterval;
     std::string renderer;
     std::string glVersion;
+    RunEnd end = RunEnd::Error;  // until a known way of ending says otherwise
+    bool ended = false;
+    double endedAt = 0.0;
+    std::FILE* stream = stdout;
+    bool watching = false;
 };
 
 // Built before main, so it outlives the exit handler registered later.
 LimitedRun run;
+
+const char* endName(RunEnd end)
+{
+    switch (end) {
+    case RunEnd::Limit:
+        return "limit";
+    case RunEnd::Escape:
+        return "escape";
+    case RunEnd::Close:
+        return "close";
+    case RunEnd::Signal:
+        return "signal";
+    case RunEnd::Error:
+        break;
+    }
+    return "error";
+}
 
 std::string glText(GLenum name)
 {
@@ -31,19 +60,46 @@ std::string glText(GLenum name)
     return text ? reinterpret_cast<const char*>(text) : "";
 }
 
+// What the frame drawn now counts, in the title's rule.
+double frameTriangles()
+{
+    return settings.showObject ? trianglesPerFrame(frameState.objectTriangles, frameState.blurSteps) : 0.0;
+}
+
 void writeResultLine()
 {
+    const double now = run.ended ? run.endedAt : monotonicSeconds();
     RunFigures figures;
     figures.frames = run.record.frames;
-    figures.seconds = recordedSeconds(run.record);
-    figures.trianglesPerFrame = trianglesPerFrame(frameState.objectTriangles, frameState.blurSteps);
+    figures.seconds = recordedSeconds(run.record, now);
+    figures.trianglesPerFrame = meanTrianglesPerFrame(run.record, frameTriangles());
     figures.width = settings.windowWidth;
     figures.height = settings.windowHeight;
+    figures.resized = run.record.resized;
     figures.swapInterval = run.swapInterval;
     figures.renderer = run.renderer;
     figures.glVersion = run.glVersion;
-    std::fputs(resultLine(figures).c_str(), stdout);
-    std::fflush(stdout);
+    figures.hiddenSeconds = hiddenSeconds(run.record, now);
+    figures.ended = endName(run.end);
+    errno = 0;
+    const bool written = std::fputs(resultLine(figures).c_str(), run.stream) >= 0 && std::fflush(run.stream) == 0;
+    if (written)
+        return;
+    const int error = errno;
+    std::fprintf(stderr, "Can't write the result line: %s\n", error ? std::strerror(error) : "write error");
+    std::fflush(stderr);
+    failAtExit(1);
+}
+
+void checkRun(int)
+{
+    if (!run.watching)
+        return;
+    if (caughtEndingSignal())
+        endRun(RunEnd::Signal);
+    if (run.active && limitReached(run.record, run.limit, monotonicSeconds()))
+        endRun(RunEnd::Limit);
+    frameLoop().startTimer(watchIntervalMs, checkRun, 0);
 }
 
 } // namespace
@@ -54,17 +110,63 @@ void startRunRecord(const RunLimit& limit, const std::string& swapInterval)
         return;
     run.active = true;
     run.limit = limit;
+    run.record = openRecord(monotonicSeconds());
     run.swapInterval = swapInterval;
     run.renderer = glText(GL_RENDERER);
     run.glVersion = glText(GL_VERSION);
     std::atexit(writeResultLine);
 }
 
+void watchRun()
+{
+    run.watching = true;
+    frameLoop().startTimer(watchIntervalMs, checkRun, 0);
+}
+
+void stopWatchingRun()
+{
+    run.watching = false;
+}
+
 void frameShown()
 {
     if (!run.active)
         return;
-    recordFrameEnd(run.record, monotonicSeconds());
-    if (limitReached(run.record, run.limit))
-        quit();
+    const double now = monotonicSeconds();
+    recordFrameEnd(run.record, now, frameTriangles(), settings.windowWidth, settings.windowHeight);
+    if (limitReached(run.record, run.limit, now))
+        endRun(RunEnd::Limit);
+}
+
+void windowDrawable(bool canDraw)
+{
+    frameLoop().pauseIdle(!canDraw);
+    if (run.active && !run.ended)
+        recordHidden(run.record, !canDraw, monotonicSeconds());
+}
+
+void noteRunEnd(RunEnd end)
+{
+    if (run.ended)
+        return;
+    run.end = end;
+    if (!run.active)
+        return;
+    // Frames still queued count as done only once the GL has finished them.
+    if (!run.record.hidden && glGetString(GL_VERSION))
+        glFinish();
+    run.endedAt = monotonicSeconds();
+    recordLastFrameFinished(run.record, run.endedAt);
+    run.ended = true;
+}
+
+void endRun(RunEnd end)
+{
+    noteRunEnd(end);
+    quit();
+}
+
+void sendResultLineToStandardError()
+{
+    run.stream = stderr;
 }

@@ -1,0 +1,20 @@
+#pragma once
+// Signals that ask a run to end (interrupt, terminate, hang-up). Caught, they
+// only set a flag: the program ends through its normal path, writing what it
+// owes, and then raises the signal again so that its caller sees it. Where
+// there are no such signals, nothing is ever caught.
+
+// From now on the first such signal sets the flag; a second one ends the
+// process at once, as if never caught.
+void catchEndingSignals();
+
+// The signal caught, or 0.
+int caughtEndingSignal();
+
+// Back to the default actions (a flag nobody checks would leave the process
+// deaf, as while an error box waits).
+void releaseEndingSignals();
+
+// With a signal caught: its default action restored and the signal raised,
+// so the process ends as that signal ends it. Returns when none was caught.
+void raiseCaughtSignal();
