@@ -1,5 +1,7 @@
 #include "render/run_record.h"
 
+#include <cmath>
+
 bool hasFrameLimit(const RunLimit& limit)
 {
     return limit.frames >= 1;
@@ -7,7 +9,7 @@ bool hasFrameLimit(const RunLimit& limit)
 
 bool hasSecondsLimit(const RunLimit& limit)
 {
-    return limit.seconds > 0.0;
+    return limit.seconds > 0.0 && std::isfinite(limit.seconds);
 }
 
 bool isLimited(const RunLimit& limit)
