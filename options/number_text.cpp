@@ -1,9 +1,11 @@
 #include "options/number_text.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace {
@@ -60,6 +62,7 @@ double parseRealText(const char* text)
         return 0.0;
     const char* start = skipWhiteSpace(text);
     const char* p = start;
+    const bool negative = *p == '-';
     if (*p == '+' || *p == '-')
         ++p;
     const char* mantissa = p;
@@ -75,6 +78,7 @@ double parseRealText(const char* text)
     }
     if (!haveDigits)
         return 0.0;
+    const char* mantissaEnd = p;
     if (*p == 'e' || *p == 'E') {
         const char* q = p + 1;
         if (*q == '+' || *q == '-')
@@ -86,7 +90,13 @@ double parseRealText(const char* text)
     // strtod on exactly the accepted prefix: it can no longer read hex, inf or nan.
     // The program never changes the C locale, so the decimal point is the full stop.
     const std::string number(start, p);
-    return std::strtod(number.c_str(), nullptr);
+    const double value = std::strtod(number.c_str(), nullptr);
+    // strtod gives 0 below the smallest double: a tiny limit must not become none.
+    const bool nonzero = std::any_of(mantissa, mantissaEnd, [](char c) { return c >= '1' && c <= '9'; });
+    const double smallest = std::numeric_limits<double>::denorm_min();
+    if (value == 0.0 && nonzero)
+        return negative ? -smallest : smallest;
+    return value;
 }
 
 float narrowToFloat(double value)
@@ -95,5 +105,10 @@ float narrowToFloat(double value)
         return HUGE_VALF;
     if (value < -FLT_MAX)
         return -HUGE_VALF;
-    return static_cast<float>(value);
+    const float narrowed = static_cast<float>(value);
+    // A nonzero value stays nonzero, as 0 means "none" to several options.
+    const float smallest = std::numeric_limits<float>::denorm_min();
+    if (narrowed == 0.0f && value != 0.0)
+        return value > 0.0 ? smallest : -smallest;
+    return narrowed;
 }

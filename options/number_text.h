@@ -8,8 +8,10 @@ int parseIntText(const char* text);
 
 // Leading white space, then the longest prefix of the form
 // [sign] digits [. digits] [(e|E) [sign] digits]; no hex, "inf" or "nan".
-// Magnitudes too large for a double give +-HUGE_VAL.
+// Magnitudes too large for a double give +-HUGE_VAL; nonzero ones too small
+// for it give the smallest double of their sign, never 0.
 double parseRealText(const char* text);
 
-// double -> float without undefined behaviour: out-of-range values become +-infinity.
+// double -> float without undefined behaviour: out-of-range values become
+// +-infinity, nonzero ones too small for a float its smallest of their sign.
 float narrowToFloat(double value);

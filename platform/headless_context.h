@@ -16,6 +16,8 @@ struct HeadlessSize {
 
 // Makes current a compatibility-profile OpenGL context that draws into an
 // off-screen buffer of width × height with 8-bit red, green, blue and alpha
-// and a depth buffer of at least 24 bits. A GPU is preferred to the software
-// renderer. Returns the buffer's size, or the reason it could not be made.
+// and a depth buffer of at least 24 bits. Tries EGL's devices, GPUs before
+// software ones, then the surfaceless platform, each through the whole
+// set-up before the next. Returns the buffer's size, or "no EGL candidate
+// could draw: " and each candidate's name and reason, "; " between them.
 HeadlessSize openHeadlessContext(int width, int height);

@@ -29,26 +29,32 @@ Function entryPoint(const char* name)
     return reinterpret_cast<Function>(eglGetProcAddress(name));
 }
 
-// The display initialised, if it offers desktop OpenGL; else terminated.
-EGLDisplay withOpenGl(EGLDisplay display)
+// One way to an EGL display: a device, or the surfaceless platform.
+struct EglCandidate {
+    std::string name;  // as failures name it: "device 0 (/dev/dri/renderD128)", "surfaceless"
+    EGLenum platform;
+    void* native;
+};
+
+// The device's node, as the user sees it in /dev; empty where EGL names none.
+std::string deviceFile(PFNEGLQUERYDEVICESTRINGEXTPROC deviceString, EGLDeviceEXT device)
 {
-    if (display == EGL_NO_DISPLAY)
-        return EGL_NO_DISPLAY;
-    if (eglInitialize(display, nullptr, nullptr) && hasToken(eglQueryString(display, EGL_CLIENT_APIS), "OpenGL"))
-        return display;
-    eglTerminate(display);
-    return EGL_NO_DISPLAY;
+    const char* extensions = deviceString(device, EGL_EXTENSIONS);
+    const char* file = nullptr;
+    if (hasToken(extensions, "EGL_EXT_device_drm_render_node"))
+        file = deviceString(device, EGL_DRM_RENDER_NODE_FILE_EXT);
+    if (!file && hasToken(extensions, "EGL_EXT_device_drm"))
+        file = deviceString(device, EGL_DRM_DEVICE_FILE_EXT);
+    return file ? file : "";
 }
 
 // Mesa lists its software device first: a GPU server must not end up
 // measuring that, so devices without the software mark go first, then the
-// software ones, then the surfaceless platform.
-EGLDisplay openDisplay()
+// software ones, then the surfaceless platform. Devices keep EGL's numbers.
+std::vector<EglCandidate> eglCandidates()
 {
+    std::vector<EglCandidate> candidates;
     const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    const auto platformDisplay = entryPoint<PFNEGLGETPLATFORMDISPLAYEXTPROC>("eglGetPlatformDisplayEXT");
-    if (!platformDisplay)
-        return EGL_NO_DISPLAY;
     const auto queryDevices = entryPoint<PFNEGLQUERYDEVICESEXTPROC>("eglQueryDevicesEXT");
     const auto deviceString = entryPoint<PFNEGLQUERYDEVICESTRINGEXTPROC>("eglQueryDeviceStringEXT");
     EGLint count = 0;
@@ -58,18 +64,20 @@ EGLDisplay openDisplay()
         queryDevices(count, devices.data(), &count);
         devices.resize(static_cast<std::size_t>(count));
         for (const bool software : {false, true}) {
-            for (EGLDeviceEXT device : devices) {
-                if (hasToken(deviceString(device, EGL_EXTENSIONS), "EGL_MESA_device_software") != software)
+            for (std::size_t i = 0; i < devices.size(); ++i) {
+                if (hasToken(deviceString(devices[i], EGL_EXTENSIONS), "EGL_MESA_device_software") != software)
                     continue;
-                const EGLDisplay display = withOpenGl(platformDisplay(EGL_PLATFORM_DEVICE_EXT, device, nullptr));
-                if (display != EGL_NO_DISPLAY)
-                    return display;
+                std::string name = (software ? "software device " : "device ") + std::to_string(i);
+                const std::string file = deviceFile(deviceString, devices[i]);
+                if (!file.empty())
+                    name += " (" + file + ")";
+                candidates.push_back({name, EGL_PLATFORM_DEVICE_EXT, devices[i]});
             }
         }
     }
     if (hasToken(client, "EGL_MESA_platform_surfaceless"))
-        return withOpenGl(platformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr));
-    return EGL_NO_DISPLAY;
+        candidates.push_back({"surfaceless", EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY});
+    return candidates;
 }
 
 EGLint attribute(EGLDisplay display, EGLConfig config, EGLint name)
@@ -103,6 +111,67 @@ EGLConfig chooseConfig(EGLDisplay display)
     return nullptr;
 }
 
+// A display part way set up; torn down on the way out unless kept, so a
+// candidate that fails leaves nothing behind for the next one.
+struct SetUp {
+    EGLDisplay display = EGL_NO_DISPLAY;
+    EGLSurface surface = EGL_NO_SURFACE;
+    EGLContext context = EGL_NO_CONTEXT;
+    bool kept = false;
+
+    explicit SetUp(EGLDisplay opened) : display(opened) {}
+    ~SetUp()
+    {
+        if (display == EGL_NO_DISPLAY || kept)
+            return;
+        if (context != EGL_NO_CONTEXT) {
+            eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+            eglDestroyContext(display, context);
+        }
+        if (surface != EGL_NO_SURFACE)
+            eglDestroySurface(display, surface);
+        eglTerminate(display);
+    }
+    SetUp(const SetUp&) = delete;
+    SetUp& operator=(const SetUp&) = delete;
+};
+
+// Takes one candidate through the whole set-up, display to current context.
+// Returns the buffer's size, or why this candidate cannot draw.
+HeadlessSize tryCandidate(const EglCandidate& candidate, int width, int height)
+{
+    const auto platformDisplay = entryPoint<PFNEGLGETPLATFORMDISPLAYEXTPROC>("eglGetPlatformDisplayEXT");
+    if (!platformDisplay)
+        return {0, 0, "EGL offers no eglGetPlatformDisplayEXT"};
+    SetUp setUp(platformDisplay(candidate.platform, candidate.native, nullptr));
+    const EGLDisplay display = setUp.display;
+    if (display == EGL_NO_DISPLAY)
+        return {0, 0, "EGL gives no display for it"};
+    if (!eglInitialize(display, nullptr, nullptr))
+        return {0, 0, "EGL cannot initialise its display"};
+    if (!hasToken(eglQueryString(display, EGL_CLIENT_APIS), "OpenGL") || !eglBindAPI(EGL_OPENGL_API))
+        return {0, 0, "it does not offer desktop OpenGL"};
+    const EGLConfig config = chooseConfig(display);
+    if (!config)
+        return {0, 0, "no EGL configuration with 8-bit colour and alpha and a 24-bit depth buffer"};
+    const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+    setUp.surface = eglCreatePbufferSurface(display, config, size);
+    if (setUp.surface == EGL_NO_SURFACE)
+        return {0, 0, "EGL cannot make a " + std::to_string(width) + " x " + std::to_string(height) + " buffer"};
+    // No attributes: OpenGL 1.0 or later, which EGL gives as a compatibility profile.
+    setUp.context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+    if (setUp.context == EGL_NO_CONTEXT)
+        return {0, 0, "EGL cannot make an OpenGL context"};
+    if (!eglMakeCurrent(display, setUp.surface, setUp.surface, setUp.context))
+        return {0, 0, "EGL cannot make its OpenGL context current"};
+    EGLint actualWidth = width;
+    EGLint actualHeight = height;
+    eglQuerySurface(display, setUp.surface, EGL_WIDTH, &actualWidth);
+    eglQuerySurface(display, setUp.surface, EGL_HEIGHT, &actualHeight);
+    setUp.kept = true;
+    return {actualWidth, actualHeight, {}};
+}
+
 } // namespace
 
 bool headlessAvailable()
@@ -112,28 +181,15 @@ bool headlessAvailable()
 
 HeadlessSize openHeadlessContext(int width, int height)
 {
-    const EGLDisplay display = openDisplay();
-    if (display == EGL_NO_DISPLAY)
-        return HeadlessSize{0, 0, "no EGL device offers OpenGL"};
-    if (!eglBindAPI(EGL_OPENGL_API))
-        return HeadlessSize{0, 0, "EGL does not offer OpenGL"};
-    const EGLConfig config = chooseConfig(display);
-    if (!config)
-        return HeadlessSize{0, 0, "no EGL configuration with 8-bit colour and alpha and a 24-bit depth buffer"};
-    const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-    const EGLSurface surface = eglCreatePbufferSurface(display, config, size);
-    if (surface == EGL_NO_SURFACE)
-        return HeadlessSize{0, 0,
-                            "EGL cannot make a " + std::to_string(width) + " x " + std::to_string(height) + " buffer"};
-    // No attributes: OpenGL 1.0 or later, which EGL gives as a compatibility profile.
-    const EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
-    if (context == EGL_NO_CONTEXT)
-        return HeadlessSize{0, 0, "EGL cannot make an OpenGL context"};
-    if (!eglMakeCurrent(display, surface, surface, context))
-        return HeadlessSize{0, 0, "EGL cannot make its OpenGL context current"};
-    EGLint actualWidth = width;
-    EGLint actualHeight = height;
-    eglQuerySurface(display, surface, EGL_WIDTH, &actualWidth);
-    eglQuerySurface(display, surface, EGL_HEIGHT, &actualHeight);
-    return {actualWidth, actualHeight, {}};
+    const std::vector<EglCandidate> candidates = eglCandidates();
+    if (candidates.empty())
+        return {0, 0, "no EGL candidate could draw: EGL lists no device and no surfaceless platform"};
+    std::string failures;
+    for (const EglCandidate& candidate : candidates) {
+        const HeadlessSize size = tryCandidate(candidate, width, height);
+        if (size.failure.empty())
+            return size;
+        failures += (failures.empty() ? "" : "; ") + candidate.name + ": " + size.failure;
+    }
+    return {0, 0, "no EGL candidate could draw: " + failures};
 }

@@ -1,6 +1,7 @@
 #include "render/run_record.h"
 
 #include <algorithm>
+#include <cmath>
 
 bool hasFrameLimit(const RunLimit& limit)
 {
@@ -9,7 +10,7 @@ bool hasFrameLimit(const RunLimit& limit)
 
 bool hasSecondsLimit(const RunLimit& limit)
 {
-    return limit.seconds > 0.0;
+    return limit.seconds > 0.0 && std::isfinite(limit.seconds);
 }
 
 bool isLimited(const RunLimit& limit)

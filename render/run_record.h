@@ -5,7 +5,7 @@
 
 struct RunLimit {
     int frames = 0;        // frames after the first; below 1: no limit
-    double seconds = 0.0;  // from the end of the first frame; not above 0: no limit
+    double seconds = 0.0;  // from the end of the first frame; not above 0, or infinite: no limit
 };
 
 bool hasFrameLimit(const RunLimit& limit);

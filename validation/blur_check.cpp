@@ -34,15 +34,6 @@ std::string pixelText(const std::uint8_t* pixel)
 // Sub-frames less different than this prove nothing about the mean.
 constexpr int fewestDifferingPixels = 500;
 
-int colourBits()
-{
-    GLint bits[3] = {};
-    glGetIntegerv(GL_RED_BITS, &bits[0]);
-    glGetIntegerv(GL_GREEN_BITS, &bits[1]);
-    glGetIntegerv(GL_BLUE_BITS, &bits[2]);
-    return std::min({bits[0], bits[1], bits[2]});
-}
-
 } // namespace
 
 double blurErrorBound(int n)
@@ -83,9 +74,8 @@ BlurFigures blurFigures(const Picture& blurred, const std::vector<Picture>& subF
 CheckResult checkBlur(int n)
 {
     const std::string name = "blur n=" + std::to_string(n);
-    const int bits = colourBits();
-    if (bits < 8)
-        return {Outcome::Skip, name + " the colour buffer holds " + std::to_string(bits) + " bits a channel, not 8"};
+    if (const auto skip = skipBelowEightBits(name))
+        return *skip;
 
     prepareScene(SceneKind::Goblet);
     useEnvironmentImage(rampImage(), GL_LINEAR_MIPMAP_LINEAR);

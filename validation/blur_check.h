@@ -24,5 +24,5 @@ double blurErrorBound(int n);
 BlurFigures blurFigures(const Picture& blurred, const std::vector<Picture>& subFrames);
 
 // Draws both on the program's goblet and judges them. Needs a current GL
-// context with an 8-bit colour buffer.
+// context; skips a buffer of fewer than 8 bits a channel.
 CheckResult checkBlur(int n);

@@ -15,6 +15,11 @@ long countOf(const std::vector<CheckResult>& results, Outcome outcome)
 
 } // namespace
 
+CheckResult skipped(const std::string& name, const std::string& reason)
+{
+    return {Outcome::Skip, name + ": " + reason};
+}
+
 std::string checkLine(const CheckResult& result)
 {
     switch (result.outcome) {
@@ -25,9 +30,9 @@ std::string checkLine(const CheckResult& result)
     case Outcome::Skip:
         break;
     }
-    const std::size_t space = result.text.find(' ');
-    return prefix + result.text.substr(0, space) + " skip:" +
-           (space == std::string::npos ? std::string() : result.text.substr(space));
+    const std::size_t colon = result.text.find(": ");
+    return prefix + result.text.substr(0, colon) + " skip" +
+           (colon == std::string::npos ? std::string() : result.text.substr(colon));
 }
 
 std::string summaryLine(const std::vector<CheckResult>& results, const std::string& renderer)

@@ -8,9 +8,11 @@ enum class Outcome { Pass, Fail, Skip };
 
 struct CheckResult {
     Outcome outcome = Outcome::Fail;
-    // The check's name and figures; for a skip, its name and the reason.
+    // The check's name and figures; for a skip, its name, ": " and the reason.
     std::string text;
 };
+
+CheckResult skipped(const std::string& name, const std::string& reason);
 
 // "qlxtest-validate: " + text + " pass" or " FAIL"; a skip reads
 // "qlxtest-validate: <name> skip: <reason>".

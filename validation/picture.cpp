@@ -24,6 +24,18 @@ int differingPixels(const Picture& a, const Picture& b)
     return count;
 }
 
+std::optional<CheckResult> skipBelowEightBits(const std::string& name)
+{
+    GLint bits[3] = {};
+    glGetIntegerv(GL_RED_BITS, &bits[0]);
+    glGetIntegerv(GL_GREEN_BITS, &bits[1]);
+    glGetIntegerv(GL_BLUE_BITS, &bits[2]);
+    const GLint fewest = std::min({bits[0], bits[1], bits[2]});
+    if (fewest >= 8)
+        return std::nullopt;
+    return skipped(name, "the colour buffer holds " + std::to_string(fewest) + " bits a channel, not 8");
+}
+
 bool isColour(const std::uint8_t* pixel, const std::uint8_t (&colour)[3])
 {
     return std::equal(pixel, pixel + 3, colour);

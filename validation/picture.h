@@ -4,7 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
+
+#include "validation/check_report.h"
 
 struct Picture {
     int width = 0;
@@ -26,3 +30,8 @@ Picture readPicture(int width, int height);
 int differingPixels(const Picture& a, const Picture& b);
 
 bool isColour(const std::uint8_t* pixel, const std::uint8_t (&colour)[3]);
+
+// A skip for the check called name where the buffer being drawn to holds
+// fewer than 8 bits of red, green or blue: the check's bounds are in 8-bit
+// units, and a shallower buffer rounds by more. Needs a current GL context.
+std::optional<CheckResult> skipBelowEightBits(const std::string& name);

@@ -33,5 +33,5 @@ ProbeFigures probeFigures(const Picture& picture);
 // Whether the GL takes texture sizes other than powers of two.
 bool takesAnyTextureSize(const char* version, const char* extensions);
 
-// Needs a current GL context.
+// Needs a current GL context; skips a buffer of fewer than 8 bits a channel.
 CheckResult checkSkew();

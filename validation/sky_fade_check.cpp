@@ -34,6 +34,9 @@ FadeFigures fadeFigures(const Picture& faded, const Picture& sky, const std::uin
 
 CheckResult checkSkyFade(int n)
 {
+    const std::string name = "sky fade n=" + std::to_string(n);
+    if (const auto skip = skipBelowEightBits(name))
+        return *skip;
     prepareScene(SceneKind::Goblet);
     useEnvironmentImage(rampImage(), GL_LINEAR_MIPMAP_LINEAR);
     startSpin();
@@ -65,7 +68,7 @@ CheckResult checkSkyFade(int n)
     }
 
     const FadeFigures figures = fadeFigures(faded, sky, clear, covered, n);
-    const std::string text = "sky fade n=" + std::to_string(n) + " worst=" + figure(figures.worst) +
+    const std::string text = name + " worst=" + figure(figures.worst) +
                              " bound=" + figure(fadeTolerance) + " pixels=" + std::to_string(figures.pixels);
     if (figures.pixels == 0)
         return {Outcome::Fail, text + "; the object covers the whole frame"};

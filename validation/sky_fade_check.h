@@ -18,5 +18,5 @@ struct FadeFigures {
 FadeFigures fadeFigures(const Picture& faded, const Picture& sky, const std::uint8_t (&clear)[3],
                         const std::vector<bool>& covered, int n);
 
-// Needs a current GL context.
+// Needs a current GL context; skips a buffer of fewer than 8 bits a channel.
 CheckResult checkSkyFade(int n);

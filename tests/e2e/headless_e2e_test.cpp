@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/image_files.h"
@@ -24,14 +26,15 @@ struct Outcome {
 
 // Runs the program to its end: headless when display is empty, else on it.
 // command, when given, goes in front (a shell that sets limits first).
+// extraEnv is added to the program's environment.
 Outcome runProgram(const std::vector<std::string>& args, const std::string& display = "",
                    const std::string& workingDirectory = "", const std::vector<std::string>& command = {},
-                   int timeoutMs = 180000)
+                   int timeoutMs = 180000, const std::vector<std::pair<std::string, std::string>>& extraEnv = {})
 {
     std::vector<std::string> argv = command;
     argv.push_back(QLXTEST_EXECUTABLE);
     argv.insert(argv.end(), args.begin(), args.end());
-    auto env = programEnvironment(display, {});
+    auto env = programEnvironment(display, extraEnv);
     if (display.empty())
         env.erase(env.begin());  // DISPLAY; the test process has none either
     ChildProcess program(argv, env, workingDirectory.empty() ? defaultImageDirectory() : workingDirectory);
@@ -73,13 +76,41 @@ TEST_F(Headless, BenchmarkRunEndsWithOneResultLineNamingTheRenderer)
 TEST_F(Headless, CommandLinesThatCannotRunAreRefusedInOneLine)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"-headless"}, {"-headless", "-frames", "0", "-seconds", "-1"}, {"-headless", "-FPS", "-frames", "5"}}) {
+             {"-headless"}, {"-headless", "-frames", "0", "-seconds", "-1"}, {"-headless", "-seconds", "1e400"},
+             {"-headless", "-FPS", "-frames", "5"}}) {
         SCOPED_TRACE(args.size());
         const Outcome run = runProgram(args, "", "", {}, 30000);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
         EXPECT_EQ(run.out, "");
     }
+}
+
+// The shim's devices make no pbuffer: the run goes on past them to the
+// surfaceless platform, the last candidate. When that refuses too, the one
+// line names every candidate and what it refused.
+TEST_F(Headless, ACandidateThatFailsPartWayGivesWayToTheNext)
+{
+#ifdef QLXTEST_SANITIZER_PRELOAD
+    const std::string preload = std::string(QLXTEST_REFUSE_DEVICE_PBUFFERS) + ":" + QLXTEST_SANITIZER_PRELOAD;
+#else
+    const std::string preload = QLXTEST_REFUSE_DEVICE_PBUFFERS;
+#endif
+    const std::vector<std::string> args{"-headless", "-width", "64", "-height", "64", "-frames", "3"};
+    const Outcome onSurfaceless = runProgram(args, "", "", {}, 60000, {{"LD_PRELOAD", preload}});
+    EXPECT_EQ(onSurfaceless.status, 0) << onSurfaceless.err;
+    EXPECT_EQ(onSurfaceless.err, "");
+    EXPECT_EQ(onSurfaceless.out.rfind("qlxtest-result: ", 0), 0u) << onSurfaceless.out;
+
+    const Outcome nowhere =
+        runProgram(args, "", "", {}, 60000, {{"LD_PRELOAD", preload}, {"QLX_REFUSE_EVERY_PBUFFER", "1"}});
+    EXPECT_EQ(nowhere.out, "");
+    // Mesa always offers its software device, besides any GPU.
+    const std::string refused = "EGL cannot make a 64 x 64 buffer";
+    const std::regex everyCandidate("Headless run: no EGL candidate could draw: "
+                                    "((software )?device \\d+( \\(/dev/\\S+\\))?: " + refused + "; )*"
+                                    "software device \\d+: " + refused + "; surfaceless: " + refused + "\\.\n");
+    EXPECT_TRUE(std::regex_match(nowhere.err, everyCandidate)) << nowhere.err;
 }
 
 // On a display the box could show and would wait for its OK: neither a

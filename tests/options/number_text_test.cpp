@@ -1,6 +1,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <limits>
 #include <gtest/gtest.h>
 
 #include "options/number_text.h"
@@ -58,7 +59,25 @@ TEST(RealText, RefusesWhatIsNotADecimalNumber)
     EXPECT_DOUBLE_EQ(parseRealText("-infinity"), 0.0);
     EXPECT_DOUBLE_EQ(parseRealText("0x1p4"), 0.0);  // hex stops after the 0
     EXPECT_TRUE(std::isinf(parseRealText("1e999")));
-    EXPECT_DOUBLE_EQ(parseRealText("1e-999"), 0.0);
+}
+
+// A limit given as 1e400 means no limit, as infinity does; a tiny positive
+// one is still a limit, the smallest there is.
+TEST(RealText, ExtremesKeepTheirSide)
+{
+    EXPECT_EQ(narrowToFloat(parseRealText("1e400")), HUGE_VALF);
+    const double smallestDouble = std::numeric_limits<double>::denorm_min();
+    const float smallestFloat = std::numeric_limits<float>::denorm_min();
+    for (const char* tiny : {"1e-999", "0.000001e-400"})
+        EXPECT_EQ(parseRealText(tiny), smallestDouble) << tiny;
+    EXPECT_EQ(parseRealText("-1e-999"), -smallestDouble);
+    EXPECT_EQ(parseRealText("0e-999"), 0.0);
+    EXPECT_EQ(parseRealText("-0.000e-999"), 0.0);
+    for (const char* tiny : {"1e-50", "1e-999", "7e-46"})
+        EXPECT_EQ(narrowToFloat(parseRealText(tiny)), smallestFloat) << tiny;
+    EXPECT_EQ(narrowToFloat(-1e-50), -smallestFloat);
+    EXPECT_EQ(narrowToFloat(0.0), 0.0f);
+    EXPECT_EQ(narrowToFloat(1e-40), static_cast<float>(1e-40));  // a subnormal float stays itself
 }
 
 TEST(RealText, NarrowingToFloatNeverOverflowsUndefined)

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -30,7 +31,7 @@ TEST(RunRecord, LimitsCountFromTheEndOfTheFirstFrame)
     // Whichever comes first.
     EXPECT_TRUE(limitReached(framesEndingAt({10.0, 10.6}), RunLimit{3, 0.5}));
 
-    for (const RunLimit none : {RunLimit{0, 0.0}, RunLimit{-4, -1.0}}) {
+    for (const RunLimit none : {RunLimit{0, 0.0}, RunLimit{-4, -1.0}, RunLimit{0, HUGE_VAL}}) {
         EXPECT_FALSE(isLimited(none));
         EXPECT_FALSE(limitReached(framesEndingAt({0.0, 1.0, 1e6}), none));
     }

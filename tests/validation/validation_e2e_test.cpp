@@ -20,9 +20,10 @@ struct Outcome {
 };
 
 Outcome validate(const std::vector<std::string>& args, const std::string& preload = "",
-                 std::vector<std::pair<std::string, std::string>> env = {})
+                 std::vector<std::pair<std::string, std::string>> env = {},
+                 const std::vector<std::string>& serverArgs = {})
 {
-    VirtualDisplay display;
+    VirtualDisplay display(1280, 1024, serverArgs);
     if (!preload.empty()) {
 #ifdef QLXTEST_SANITIZER_PRELOAD
         env.emplace_back("LD_PRELOAD", preload + ":" + QLXTEST_SANITIZER_PRELOAD);
@@ -78,6 +79,25 @@ TEST(Validation, EveryCheckPassesOnMesaWhateverTheOtherOptions)
         validate({"-w", "100", "-TEAPOT", "-motion", "3", "-SINGLE", "-FPS", "-envfile", "none.ppm", "-v"}));
     // Off screen, without a display, and with no frame count to end it.
     expectEveryCheckPasses(validate({"-headless", "-validate"}, "", {{"DISPLAY", ""}}));
+}
+
+// A 16-bit visual rounds to 5 or 6 bits a channel, more than the 8-bit
+// bounds allow: those checks skip, saying why, and the rest still pass.
+TEST(Validation, ShallowColourBufferSkipsTheEightBitChecks)
+{
+    const Outcome run = validate({"-validate"}, "", {}, {"-screen", "0", "640x480x16"});
+    EXPECT_EQ(run.status, 0) << joined(run.lines) << run.errors;
+    const std::string skip = " skip: the colour buffer holds 5 bits a channel, not 8";
+    const std::vector<std::string> expected{
+        "qlxtest-validate: blur n=2" + skip, "qlxtest-validate: blur n=8" + skip,
+        "qlxtest-validate: blur n=16" + skip, "qlxtest-validate: faces back-face pixels goblet=0 teapot=0 sky=0 pass",
+        "qlxtest-validate: sky fade n=8" + skip, "qlxtest-validate: skew" + skip};
+    ASSERT_EQ(run.lines.size(), expected.size() + 1) << joined(run.lines) << run.errors;
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(run.lines[i], expected[i]);
+    EXPECT_TRUE(std::regex_match(run.lines.back(),
+                                 std::regex("qlxtest-validate: 1 of 6 checks passed, 5 skipped, on \".*llvmpipe.*\"")))
+        << run.lines.back();
 }
 
 TEST(Validation, DamagedPictureFailsTheCheckThatSeesIt)
