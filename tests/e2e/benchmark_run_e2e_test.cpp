@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "image/image_files.h"
@@ -72,7 +76,30 @@ protected:
         EXPECT_EQ(lines.size(), 1u) << run.process().standardOutput();
         return lines.empty() ? Fields{} : resultFields(lines.front());
     }
+
+    // The one result line of a run that has ended.
+    static Fields endedRunFields(ProgramRun& run)
+    {
+        const auto lines = resultLines(run.process().standardOutput());
+        EXPECT_EQ(lines.size(), 1u) << run.process().standardOutput() << run.process().standardError();
+        return lines.empty() ? Fields{} : resultFields(lines.front());
+    }
 };
+
+// User and system CPU time of a process, in clock ticks.
+long cpuTicks(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    long ticks = 0;
+    for (int i = 3; fields >> field && i <= 15; ++i) {
+        if (i >= 14)
+            ticks += std::atol(field.c_str());
+    }
+    return ticks;
+}
 
 // The swap-counter shim logs every swap with its time: the run must end right
 // after the 51st, and its rate must be the one the shim saw over the last 50.
@@ -116,19 +143,78 @@ TEST_F(BenchmarkRun, EscapeEndsALimitedRunWithItsLine)
     EXPECT_EQ(resultFields(lines.front()).count("fps"), 1u) << lines.front();
 }
 
+// A window that cannot draw still ends its timed run, idles meanwhile, and
+// says how long it was hidden; one made off screen never draws a frame.
+TEST_F(BenchmarkRun, HiddenWindowsEndTimedRunsWithoutSpinning)
+{
+    ProgramRun hidden(display.name(), {"-seconds", "2", "-divide", "4", "-width", "64", "-height", "64"});
+    const auto window = hidden.waitWindow();
+    ASSERT_TRUE(window.has_value()) << hidden.process().standardError();
+    captureCommand("DISPLAY=" + display.name() + " xdotool windowunmap " + std::to_string(window->id));
+    const long before = cpuTicks(hidden.process().pid());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    const long busy = cpuTicks(hidden.process().pid()) - before;
+    EXPECT_LT(busy, sysconf(_SC_CLK_TCK) / 4);
+    ASSERT_EQ(hidden.process().waitExit(60000), 0);
+    const Fields fields = endedRunFields(hidden);
+    EXPECT_LE(number(fields, "seconds"), 3.0);
+    EXPECT_GT(number(fields, "hidden_seconds"), 0.0);
+    EXPECT_EQ(fields.at("ended"), "limit");
+
+    ProgramRun offScreen(display.name(), {"-geometry", "64x64+3000+3000", "-seconds", "1"});
+    ASSERT_EQ(offScreen.process().waitExit(60000), 0) << offScreen.process().standardError();
+    EXPECT_EQ(endedRunFields(offScreen).at("frames"), "0");
+}
+
+// Each frame counts what it drew: nothing with the object hidden, and the
+// mean when blur came on part way; the time keeps a one-frame run's rate.
+TEST_F(BenchmarkRun, TheLineCountsWhatEveryFrameDrew)
+{
+    EXPECT_EQ(runToEnd({"-objet", "0", "-frames", "5", "-width", "64", "-height", "64"}, {}).at("triangles_per_frame"), "0");
+    const Fields one = runToEnd({"-frames", "1", "-width", "64", "-height", "64"}, {});
+    EXPECT_NEAR(number(one, "fps"), 1.0 / number(one, "seconds"), number(one, "fps") * 0.001);
+
+    ProgramRun run(display.name(), {"-seconds", "6", "-width", "64", "-height", "64"});
+    const auto window = run.waitWindow();
+    ASSERT_TRUE(window.has_value()) << run.process().standardError();
+    waitForName(display.name(), window->id, [](const std::string& name) { return name.find("FPS") != name.npos; });
+    sendKey(display.name(), window->id, "m");
+    ASSERT_EQ(run.process().waitExit(60000), 0) << run.process().standardError();
+    const Fields fields = endedRunFields(run);
+    const double perFrame = number(fields, "triangles_per_frame");
+    // The goblet's 1216 triangles, or 15 of them blurred.
+    EXPECT_GT(perFrame, 1216.0);
+    EXPECT_LT(perFrame, 1216.0 * 15);
+    // Within the rounding of the printed fps and mean.
+    const double fps = number(fields, "fps");
+    EXPECT_NEAR(number(fields, "ktps"), fps * perFrame / 1000.0, (0.005 * perFrame + 0.005 * fps) / 1000.0 + 0.005);
+}
+
+// A signal ends the run through its normal path, line included, and the
+// process then ends as that signal ends it.
+TEST_F(BenchmarkRun, ASignalEndsTheRunWithItsLine)
+{
+    ProgramRun run(display.name(), {"-seconds", "60", "-divide", "4", "-width", "64", "-height", "64"});
+    ASSERT_TRUE(run.waitWindow().has_value()) << run.process().standardError();
+    ::kill(run.process().pid(), SIGTERM);
+    EXPECT_EQ(run.process().waitExit(30000), -SIGTERM);
+    EXPECT_EQ(endedRunFields(run).at("ended"), "signal");
+}
+
 TEST_F(BenchmarkRun, SwapIntervalIsSetAndReadBack)
 {
     struct Case {
         std::vector<std::string> args;
         const char* interval;
     };
-    for (const Case& c : {Case{{"-swapinterval", "0"}, "0"}, Case{{"-swapinterval", "1"}, "1"},
+    // Not asked for, the driver's own interval is read back.
+    for (const Case& c : {Case{{}, "1"}, Case{{"-swapinterval", "0"}, "0"}, Case{{"-swapinterval", "1"}, "1"},
                           Case{{"-swapinterval", "2"}, "2"}, Case{{"-MAXTRIANGLES"}, "0"},
                           Case{{"-MAXTRIANGLES", "-sw", "2"}, "2"}}) {
         std::vector<std::string> args{"-frames", "2", "-divide", "4", "-width", "64", "-height", "64"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         const Fields fields = runToEnd(args, {{"LD_PRELOAD", preload(QLXTEST_SWAP_CONTROL)}});
-        EXPECT_EQ(fields.count("swap_interval") ? fields.at("swap_interval") : "", c.interval) << c.args.front();
+        EXPECT_EQ(fields.count("swap_interval") ? fields.at("swap_interval") : "", c.interval) << c.args.size();
     }
 }
 
