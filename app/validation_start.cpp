@@ -60,6 +60,7 @@ void failWithoutChecks()
 
 int startValidation(OptionReader& options)
 {
+    std::atexit(failWithoutChecks);
     settings.windowWidth = checkSide;
     settings.windowHeight = checkSide;
     settings.bufferMode = GLUT_DOUBLE;
@@ -72,7 +73,6 @@ int startValidation(OptionReader& options)
     }
     frameLoop().registerCallbacks(
         {recordSize, nullptr, validationDisplay, nullptr, nullptr, nullptr, nullptr, nullptr});
-    std::atexit(failWithoutChecks);
     frameLoop().startTimer(showDeadlineMs, checkShown, 0);
     watchRun();
     return 0;

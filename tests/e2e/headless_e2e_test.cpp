@@ -185,4 +185,30 @@ TEST_F(Headless, ASnapshotThatCannotBeWrittenEndsWithStatusOne)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
+// A run a script asked for never reports a failure as success: not when
+// EGL cannot start, nor when its line cannot be written; a reader that goes
+// away costs the line, not the process or the snapshot.
+TEST_F(Headless, ScriptedRunsEndWithAStatusThatTellsTheTruth)
+{
+    const std::vector<std::pair<std::string, std::string>> noEgl{
+        {"__EGL_VENDOR_LIBRARY_FILENAMES", "/nonexistent.json"}};
+    const Outcome noDevice = runProgram({"-headless", "-frames", "5"}, "", "", {}, 60000, noEgl);
+    EXPECT_EQ(noDevice.status, 1) << noDevice.err;
+    EXPECT_EQ(lines(noDevice.err).size(), 1u) << noDevice.err;
+    const Outcome noCheck = runProgram({"-headless", "-validate"}, "", "", {}, 60000, noEgl);
+    EXPECT_NE(noCheck.status, 0) << noCheck.out;
+
+    const std::vector<std::string> args{"-headless", "-width", "64", "-height", "64", "-frames", "3"};
+    const Outcome fullDisk = runProgram(args, "", "", {"/bin/sh", "-c", "exec \"$0\" \"$@\" > /dev/full"});
+    EXPECT_EQ(fullDisk.status, 1);
+    EXPECT_EQ(fullDisk.err, "Can't write the result line: No space left on device\n");
+
+    std::vector<std::string> withSnapshot = args;
+    withSnapshot.insert(withSnapshot.end(), {"-snapshot", dir.file("piped.ppm")});
+    const Outcome closedPipe =
+        runProgram(withSnapshot, "", "", {"/bin/bash", "-c", "\"$0\" \"$@\" | head -c0; exit ${PIPESTATUS[0]}"});
+    EXPECT_EQ(closedPipe.status, 1);
+    EXPECT_TRUE(readPnmFile(dir.file("piped.ppm")));
+}
+
 } // namespace
