@@ -74,7 +74,7 @@ BlurFigures blurFigures(const Picture& blurred, const std::vector<Picture>& subF
 CheckResult checkBlur(int n)
 {
     const std::string name = "blur n=" + std::to_string(n);
-    if (const auto skip = skipBelowEightBits(name))
+    if (const auto skip = skipBelowEightBits("blur", "n=" + std::to_string(n) + " "))
         return *skip;
 
     prepareScene(SceneKind::Goblet);

@@ -24,7 +24,7 @@ int differingPixels(const Picture& a, const Picture& b)
     return count;
 }
 
-std::optional<CheckResult> skipBelowEightBits(const std::string& name)
+std::optional<CheckResult> skipBelowEightBits(const std::string& name, const std::string& detail)
 {
     GLint bits[3] = {};
     glGetIntegerv(GL_RED_BITS, &bits[0]);
@@ -33,7 +33,7 @@ std::optional<CheckResult> skipBelowEightBits(const std::string& name)
     const GLint fewest = std::min({bits[0], bits[1], bits[2]});
     if (fewest >= 8)
         return std::nullopt;
-    return skipped(name, "the colour buffer holds " + std::to_string(fewest) + " bits a channel, not 8");
+    return skipped(name, detail + "the colour buffer holds " + std::to_string(fewest) + " bits a channel, not 8");
 }
 
 bool isColour(const std::uint8_t* pixel, const std::uint8_t (&colour)[3])

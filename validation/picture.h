@@ -33,5 +33,7 @@ bool isColour(const std::uint8_t* pixel, const std::uint8_t (&colour)[3]);
 
 // A skip for the check called name where the buffer being drawn to holds
 // fewer than 8 bits of red, green or blue: the check's bounds are in 8-bit
-// units, and a shallower buffer rounds by more. Needs a current GL context.
-std::optional<CheckResult> skipBelowEightBits(const std::string& name);
+// units, and a shallower buffer rounds by more. detail goes before the reason
+// (the blur's line has always read "blur skip: n=2 the colour buffer ...").
+// Needs a current GL context.
+std::optional<CheckResult> skipBelowEightBits(const std::string& name, const std::string& detail = "");
