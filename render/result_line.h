@@ -15,6 +15,11 @@ struct RunFigures {
     std::string swapInterval;  // the number read back, "unknown", or "none" without a window
     std::string renderer;
     std::string glVersion;
+    double frameMsP50 = 0.0;  // of the counted frames' durations
+    double frameMsP99 = 0.0;
+    double frameMsMax = 0.0;
+    double fps1PercentLow = 0.0;  // over the slowest 1 % of the counted frames
+    double cpuSeconds = 0.0;      // the process's, over the span of seconds
     double hiddenSeconds = 0.0;  // within seconds, while the window could not draw
     std::string ended;           // limit, escape, close, signal or error
 };

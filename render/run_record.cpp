@@ -25,8 +25,19 @@ RunRecord openRecord(double now)
     return record;
 }
 
-void recordFrameEnd(RunRecord& record, double now, double triangles, int width, int height)
+namespace {
+
+FrameDuration lastFrame(const RunRecord& record, double previousEnd)
 {
+    return {record.frames, record.lastFrameEnd - record.firstFrameEnd, record.lastFrameEnd - previousEnd};
+}
+
+} // namespace
+
+std::optional<FrameDuration> recordFrameEnd(RunRecord& record, double now, double triangles, int width,
+                                            int height)
+{
+    std::optional<FrameDuration> settled = settleLastFrame(record);
     if (!record.started) {
         record.started = true;
         record.firstFrameEnd = now;
@@ -38,13 +49,26 @@ void recordFrameEnd(RunRecord& record, double now, double triangles, int width, 
         ++record.frames;
         record.triangles += triangles;
         record.resized = record.resized || width != record.width || height != record.height;
+        record.lastFramePending = true;
     }
+    record.pendingStart = record.lastFrameEnd;
     record.lastFrameEnd = now;
+    return settled;
+}
+
+std::optional<FrameDuration> settleLastFrame(RunRecord& record)
+{
+    if (!record.lastFramePending)
+        return std::nullopt;
+    record.lastFramePending = false;
+    const FrameDuration frame = lastFrame(record, record.pendingStart);
+    record.times.add(frame.duration);
+    return frame;
 }
 
 void recordLastFrameFinished(RunRecord& record, double now)
 {
-    if (record.frames > 0 && !record.hidden)
+    if (record.lastFramePending && !record.hidden)
         record.lastFrameEnd = std::max(record.lastFrameEnd, now);
 }
 

@@ -8,6 +8,7 @@
 
 #include "app/settings.h"
 #include "platform/clock.h"
+#include "platform/cpu_time.h"
 #include "platform/ending_signals.h"
 #include "platform/exit_status.h"
 #include "platform/frame_loop.h"
@@ -30,6 +31,8 @@ struct LimitedRun {
     RunEnd end = RunEnd::Error;  // until a known way of ending says otherwise
     bool ended = false;
     double endedAt = 0.0;
+    double cpuAtStart = 0.0;  // at the record's start
+    double cpuAtEnd = 0.0;
     std::FILE* stream = stdout;
     bool watching = false;
 };
@@ -66,9 +69,17 @@ double frameTriangles()
     return settings.showObject ? trianglesPerFrame(frameState.objectTriangles, frameState.blurSteps) : 0.0;
 }
 
+// Settles the last frame, once: the run is over.
+void settleFrames()
+{
+    settleLastFrame(run.record);
+}
+
 void writeResultLine()
 {
     const double now = run.ended ? run.endedAt : monotonicSeconds();
+    const double cpuNow = run.ended ? run.cpuAtEnd : processCpuSeconds();
+    settleFrames();
     RunFigures figures;
     figures.frames = run.record.frames;
     figures.seconds = recordedSeconds(run.record, now);
@@ -79,6 +90,12 @@ void writeResultLine()
     figures.swapInterval = run.swapInterval;
     figures.renderer = run.renderer;
     figures.glVersion = run.glVersion;
+    const FrameTimeFigures times = frameTimeFigures(run.record.times, framesPerSecond(figures));
+    figures.frameMsP50 = times.p50Ms;
+    figures.frameMsP99 = times.p99Ms;
+    figures.frameMsMax = times.maxMs;
+    figures.fps1PercentLow = times.fps1PercentLow;
+    figures.cpuSeconds = cpuNow - run.cpuAtStart;
     figures.hiddenSeconds = hiddenSeconds(run.record, now);
     figures.ended = endName(run.end);
     errno = 0;
@@ -111,6 +128,7 @@ void startRunRecord(const RunLimit& limit, const std::string& swapInterval)
     run.active = true;
     run.limit = limit;
     run.record = openRecord(monotonicSeconds());
+    run.cpuAtStart = processCpuSeconds();
     run.swapInterval = swapInterval;
     run.renderer = glText(GL_RENDERER);
     run.glVersion = glText(GL_VERSION);
@@ -133,7 +151,10 @@ void frameShown()
     if (!run.active)
         return;
     const double now = monotonicSeconds();
+    const bool first = !run.record.started;
     recordFrameEnd(run.record, now, frameTriangles(), settings.windowWidth, settings.windowHeight);
+    if (first)
+        run.cpuAtStart = processCpuSeconds();
     if (limitReached(run.record, run.limit, now))
         endRun(RunEnd::Limit);
 }
@@ -156,7 +177,9 @@ void noteRunEnd(RunEnd end)
     if (!run.record.hidden && glGetString(GL_VERSION))
         glFinish();
     run.endedAt = monotonicSeconds();
+    run.cpuAtEnd = processCpuSeconds();
     recordLastFrameFinished(run.record, run.endedAt);
+    settleFrames();
     run.ended = true;
 }
 

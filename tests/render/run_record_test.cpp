@@ -94,7 +94,8 @@ TEST(ResultLine, FieldsNumbersAndQuoting)
     EXPECT_EQ(resultLine(figures),
               "qlxtest-result: frames=600 seconds=3.412000000 fps=175.85 ktps=13685.35 triangles_per_frame=77824 "
               "width=128 height=128 swap_interval=0 renderer=\"llvmpipe (LLVM 15.0.6, 256 bits)\" "
-              "gl_version=\"4.5 (Compatibility Profile) Mesa 22.3.6\" hidden_seconds=0.000000000 resized=0 "
+              "gl_version=\"4.5 (Compatibility Profile) Mesa 22.3.6\" frame_ms_p50=0.000 frame_ms_p99=0.000 "
+              "frame_ms_max=0.000 fps_1pct_low=0.00 cpu_seconds=0.000 hidden_seconds=0.000000000 resized=0 "
               "ended=limit\n");
     // A mean of frames that drew differently keeps two decimals; so does a
     // one-frame run of 50 microseconds its time.
