@@ -7,6 +7,7 @@
 #include "options/number_text.h"
 #include "options/option_reader.h"
 #include "render/frame_state.h"
+#include "render/frame_time_log.h"
 #include "render/snapshot.h"
 
 // The counts that the earlier rows of a group leave for the row that decides
@@ -186,6 +187,8 @@ const std::vector<OptionRow>& optionTable()
                  "check the picture this driver draws at 256 x 256, print the figures and end"),
         titleRow,
         imageFileRow,
+        text("-frametimes", 7, "FILE", "",
+             "write every counted frame's end and duration to FILE as CSV when the run ends", &frameTimesFile),
     };
     return rows;
 }

@@ -23,6 +23,7 @@
 #include "platform/swap_interval.h"
 #include "render/display_lists.h"
 #include "render/frame.h"
+#include "render/frame_time_log.h"
 #include "render/input.h"
 #include "render/rate_meter.h"
 #include "render/render_state.h"
@@ -71,7 +72,7 @@ void quietWindow()
 bool scriptedRun()
 {
     return isLimited(RunLimit{settings.frameLimit, settings.secondsLimit}) || settings.headless ||
-           settings.validate || snapshotFile.length() > 0;
+           settings.validate || snapshotFile.length() > 0 || frameTimesFile.length() > 0;
 }
 
 // Reports go to the display the toolkit uses, worked out before glutInit

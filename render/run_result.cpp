@@ -14,6 +14,7 @@
 #include "platform/frame_loop.h"
 #include "platform/quit.h"
 #include "render/frame_state.h"
+#include "render/frame_time_log.h"
 #include "render/rate_meter.h"
 #include "render/result_line.h"
 
@@ -22,7 +23,8 @@ namespace {
 constexpr unsigned watchIntervalMs = 100;
 
 struct LimitedRun {
-    bool active = false;
+    bool active = false;   // frames are recorded
+    bool limited = false;  // the run ends by itself and writes the line
     RunLimit limit;
     RunRecord record;
     std::string swapInterval;
@@ -72,14 +74,14 @@ double frameTriangles()
 // Settles the last frame, once: the run is over.
 void settleFrames()
 {
-    settleLastFrame(run.record);
+    if (const auto frame = settleLastFrame(run.record))
+        logFrame(*frame);
 }
 
 void writeResultLine()
 {
     const double now = run.ended ? run.endedAt : monotonicSeconds();
     const double cpuNow = run.ended ? run.cpuAtEnd : processCpuSeconds();
-    settleFrames();
     RunFigures figures;
     figures.frames = run.record.frames;
     figures.seconds = recordedSeconds(run.record, now);
@@ -108,6 +110,15 @@ void writeResultLine()
     failAtExit(1);
 }
 
+// However the run ends: its line, then its frame times.
+void finishRun()
+{
+    settleFrames();
+    if (run.limited)
+        writeResultLine();
+    closeFrameTimeLog();
+}
+
 void checkRun(int)
 {
     if (!run.watching)
@@ -123,16 +134,18 @@ void checkRun(int)
 
 void startRunRecord(const RunLimit& limit, const std::string& swapInterval)
 {
-    if (run.active || !isLimited(limit))
+    if (run.active || (!isLimited(limit) && frameTimesFile.length() == 0))
         return;
     run.active = true;
+    run.limited = isLimited(limit);
     run.limit = limit;
     run.record = openRecord(monotonicSeconds());
     run.cpuAtStart = processCpuSeconds();
     run.swapInterval = swapInterval;
     run.renderer = glText(GL_RENDERER);
     run.glVersion = glText(GL_VERSION);
-    std::atexit(writeResultLine);
+    openFrameTimeLog();
+    std::atexit(finishRun);
 }
 
 void watchRun()
@@ -152,7 +165,9 @@ void frameShown()
         return;
     const double now = monotonicSeconds();
     const bool first = !run.record.started;
-    recordFrameEnd(run.record, now, frameTriangles(), settings.windowWidth, settings.windowHeight);
+    if (const auto settled =
+            recordFrameEnd(run.record, now, frameTriangles(), settings.windowWidth, settings.windowHeight))
+        logFrame(*settled);
     if (first)
         run.cpuAtStart = processCpuSeconds();
     if (limitReached(run.record, run.limit, now))

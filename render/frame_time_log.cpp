@@ -1,0 +1,72 @@
+#include "render/frame_time_log.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "platform/exit_status.h"
+#include "platform/replace_file.h"
+
+TextString frameTimesFile;
+
+namespace {
+
+std::unique_ptr<FileReplacement> log;
+
+void failWith(const std::string& problem)
+{
+    std::fprintf(stderr, "Can't write frame times %s: %s\n", frameTimesFile.data(), problem.c_str());
+    std::fflush(stderr);
+}
+
+// to_chars does not look at the locale.
+char* put(char* at, char* end, double value, int decimals)
+{
+    return std::to_chars(at, end, value, std::chars_format::fixed, decimals).ptr;
+}
+
+} // namespace
+
+void openFrameTimeLog()
+{
+    if (frameTimesFile.length() == 0)
+        return;
+    log = std::make_unique<FileReplacement>();
+    const std::string problem = log->open(frameTimesFile.data());
+    if (!problem.empty()) {
+        failWith(problem);
+        std::exit(1);
+    }
+    static const char header[] = "frame,end_seconds,duration_ms\n";
+    log->write(header, sizeof header - 1);
+}
+
+void logFrame(const FrameDuration& frame)
+{
+    if (!log)
+        return;
+    std::array<char, 1200> row{};
+    char* const end = row.data() + row.size();
+    char* at = std::to_chars(row.data(), end, frame.index).ptr;
+    *at++ = ',';
+    at = put(at, end, frame.end, 9);
+    *at++ = ',';
+    at = put(at, end, frame.duration * 1000.0, 6);
+    *at++ = '\n';
+    log->write(row.data(), static_cast<std::size_t>(at - row.data()));
+}
+
+void closeFrameTimeLog()
+{
+    if (!log)
+        return;
+    const std::string problem = log->commit();
+    log.reset();
+    if (problem.empty())
+        return;
+    failWith(problem);
+    failAtExit(1);
+}

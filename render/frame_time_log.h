@@ -1,0 +1,19 @@
+#pragma once
+// -frametimes FILE: one CSV row for each counted frame, written as the frames
+// are settled and put in place, by the snapshot's rules, when the run ends.
+
+#include "options/text_string.h"
+#include "render/run_record.h"
+
+// The file named by -frametimes; empty: none.
+extern TextString frameTimesFile;
+
+// Opens the log when a file is named; a file that cannot be opened is reported
+// (status 1) before the run starts.
+void openFrameTimeLog();
+
+// Adds the frame's row.
+void logFrame(const FrameDuration& frame);
+
+// Puts the file in place; a failure ends the process with status 1 after a line.
+void closeFrameTimeLog();
