@@ -1,9 +1,23 @@
 #pragma once
-// Writing a whole file so that an existing one is never left half written.
+// Writing a whole file that the program is asked for (-snapshot), so that it
+// lands where a shell redirect would put it and an existing file is never left
+// half written, replaced where it may not be written, or lost.
 
 #include <string>
 
-// Writes bytes to a temporary file in path's directory, then renames it over
-// path: a reader sees the old file or the whole new one. A device or a pipe
-// is written directly. Returns "" on success, else the reason in words.
+// Writes bytes to path and returns "" on success, else the reason in words:
+// - standard output (the same file, whatever its name) is written through it;
+// - a device or a pipe is written directly, never replaced; a pipe that no
+//   process reads fails at once;
+// - a symbolic link stays a link: the file it leads to gets the bytes;
+// - a regular file is replaced through a temporary file beside it, and only
+//   where it could be opened for writing: a reader sees the old file or the
+//   whole new one. The new file keeps the old one's permissions, and its owner
+//   and group where the process may set them; another hard link to the old
+//   file keeps the old contents.
+// No temporary file is left behind, on an error or when SIGINT, SIGTERM or
+// SIGHUP comes during the write (they wait until it is over).
 std::string replaceFile(const std::string& path, const std::string& bytes);
+
+// True when path names the file that standard output writes to.
+bool isStandardOutput(const std::string& path);

@@ -10,6 +10,7 @@
 #include "render/frame_state.h"
 #include "render/rate_meter.h"
 #include "render/result_line.h"
+#include "render/snapshot.h"
 
 namespace {
 
@@ -42,8 +43,9 @@ void writeResultLine()
     figures.swapInterval = run.swapInterval;
     figures.renderer = run.renderer;
     figures.glVersion = run.glVersion;
-    std::fputs(resultLine(figures).c_str(), stdout);
-    std::fflush(stdout);
+    std::FILE* const stream = snapshotGoesToStandardOutput() ? stderr : stdout;
+    std::fputs(resultLine(figures).c_str(), stream);
+    std::fflush(stream);
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // Run limits in the toolkit's frame loop: the frame that reaches a limit ends
 // the program, and a limited run writes its result line on standard output at
-// exit, however it ends (the limit, Escape, or the toolkit closing the window).
+// exit, however it ends (the limit, Escape, or the toolkit closing the window);
+// on standard error instead when the snapshot goes to standard output.
 
 #include <string>
 
