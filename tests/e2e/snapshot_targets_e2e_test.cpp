@@ -47,9 +47,12 @@ std::vector<std::pair<std::string, std::string>> headlessEnvironment(
     return all;
 }
 
-Outcome runHeadless(const std::vector<std::string>& args, const std::vector<std::pair<std::string, std::string>>& env)
+// command, when given, goes in front (a shell that writes first).
+Outcome runHeadless(const std::vector<std::string>& args, const std::vector<std::pair<std::string, std::string>>& env,
+                    const std::vector<std::string>& command = {})
 {
-    std::vector<std::string> argv{QLXTEST_EXECUTABLE};
+    std::vector<std::string> argv = command;
+    argv.push_back(QLXTEST_EXECUTABLE);
     argv.insert(argv.end(), args.begin(), args.end());
     ChildProcess program(argv, headlessEnvironment(env), defaultImageDirectory());
     Outcome outcome{program.waitExit(60000), "", ""};
@@ -81,6 +84,7 @@ struct TargetCase {
     std::optional<int> status;  // nothing: any, as long as the run ends
     std::function<void(const std::string& target, const Outcome& run)> check;
     std::vector<std::pair<std::string, std::string>> env = {};
+    std::vector<std::string> command = {};
     bool needsNormalUser = false;
 };
 
@@ -129,14 +133,15 @@ TEST_F(SnapshotTargets, EveryTargetGetsThePictureOrKeepsWhatItHad)
              EXPECT_TRUE(std::filesystem::is_symlink(target));
              wrote(target, run);
          }},
-        {"private file",
+        // Neither mkstemp's mode nor a new file's.
+        {"file readable by its group only",
          [](const TempDir& d) {
-             ::chmod(d.write("shot.ppm", oldPicture).c_str(), 0600);
+             ::chmod(d.write("shot.ppm", oldPicture).c_str(), 0640);
              return d.file("shot.ppm");
          },
          0,
          [&](const std::string& target, const Outcome& run) {
-             EXPECT_EQ(permissions(target), 0600u);
+             EXPECT_EQ(permissions(target), 0640u);
              wrote(target, run);
          }},
         {"read-only file",
@@ -150,13 +155,18 @@ TEST_F(SnapshotTargets, EveryTargetGetsThePictureOrKeepsWhatItHad)
              EXPECT_EQ(readWholeFile(target), oldPicture);
          },
          {},
+         {},
          true},
         {"255-byte name", [](const TempDir& d) { return d.file(std::string(251, 'n') + ".ppm"); }, 0, wrote},
+        // After what the script wrote there: written through it, not replaced.
         {"standard output", [](const TempDir&) { return std::string("/dev/stdout"); }, 0,
          [](const std::string&, const Outcome& run) {
-             EXPECT_TRUE(wholePicture(run.out, 64)) << run.out.substr(0, 40);
+             EXPECT_EQ(run.out.rfind("before\n", 0), 0u) << run.out.substr(0, 40);
+             EXPECT_TRUE(wholePicture(run.out.substr(7), 64)) << run.out.substr(0, 40);
              EXPECT_EQ(run.err.rfind("qlxtest-result: ", 0), 0u) << run.err;
-         }},
+         },
+         {},
+         {"/bin/sh", "-c", "echo before; exec \"$0\" \"$@\""}},
         {"SIGTERM during the write", [](const TempDir& d) { return d.write("shot.ppm", oldPicture); }, std::nullopt,
          [](const std::string& target, const Outcome&) {
              const std::string now = readWholeFile(target);
@@ -172,7 +182,7 @@ TEST_F(SnapshotTargets, EveryTargetGetsThePictureOrKeepsWhatItHad)
         const std::string target = c.prepare(caseDir);
         std::vector<std::string> args = run64;
         args.insert(args.end(), {"-snapshot", target});
-        const Outcome run = runHeadless(args, c.env);
+        const Outcome run = runHeadless(args, c.env, c.command);
         ASSERT_TRUE(run.status.has_value()) << "the run did not end";
         if (c.status) {
             EXPECT_EQ(run.status, c.status) << run.err;
