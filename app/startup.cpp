@@ -20,6 +20,7 @@
 #include "platform/headless_context.h"
 #include "platform/headless_frame_loop.h"
 #include "platform/quit.h"
+#include "platform/replace_file.h"
 #include "platform/swap_interval.h"
 #include "render/display_lists.h"
 #include "render/frame.h"
@@ -123,6 +124,14 @@ void refuseUnrunnableHeadless()
         refuse("-headless cannot show -FPS: the overlay's font needs a display");
 }
 
+// Two outputs in one file would leave only the one written last.
+void refuseSharedOutputFile()
+{
+    if (snapshotFile.length() > 0 && frameTimesFile.length() > 0 &&
+        namesSameFile(snapshotFile.data(), frameTimesFile.data()))
+        refuse("-snapshot and -frametimes name the same file");
+}
+
 int windowSideRequest(int side)
 {
     return std::min(side, maxWindowSide);
@@ -176,6 +185,10 @@ void registerCallbacks()
 int startUp(OptionReader& options)
 {
     setUpFatalReports(options);
+    refuseSharedOutputFile();
+    // Standard output carries a file: the line must not land in it.
+    if (snapshotGoesToStandardOutput() || frameTimesGoToStandardOutput())
+        sendResultLineToStandardError();
     if (settings.validate)
         return startValidation(options);
     refuseUnrunnableHeadless();

@@ -30,6 +30,11 @@ char* put(char* at, char* end, double value, int decimals)
 
 } // namespace
 
+bool frameTimesGoToStandardOutput()
+{
+    return frameTimesFile.length() > 0 && isStandardOutput(frameTimesFile.data());
+}
+
 void openFrameTimeLog()
 {
     if (frameTimesFile.length() == 0)

@@ -8,6 +8,9 @@
 // The file named by -frametimes; empty: none.
 extern TextString frameTimesFile;
 
+// True when the file is standard output: the result line then goes to standard error.
+bool frameTimesGoToStandardOutput();
+
 // Opens the log when a file is named; a file that cannot be opened is reported
 // (status 1) before the run starts.
 void openFrameTimeLog();

@@ -33,10 +33,10 @@ bool doubleBuffered()
 // the window before it exits on a close) or no frame has been sized yet.
 bool readFrame(unsigned buffer, Frame& frame)
 {
+    if (!glGetString(GL_VERSION) || settings.windowWidth <= 0 || settings.windowHeight <= 0)
+        return false;
     frame.width = settings.windowWidth;
     frame.height = settings.windowHeight;
-    if (!glGetString(GL_VERSION) || frame.width <= 0 || frame.height <= 0)
-        return false;
     frame.rgb.resize(static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height) * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(buffer);
@@ -47,7 +47,7 @@ bool readFrame(unsigned buffer, Frame& frame)
 void writeSnapshot()
 {
     const unsigned buffer = frameLoop().keptBuffer(doubleBuffered());
-    const bool haveFrame = buffer ? readFrame(buffer, kept) : !kept.rgb.empty();
+    const bool haveFrame = (buffer && readFrame(buffer, kept)) || !kept.rgb.empty();
     const std::string problem = haveFrame ? replaceFile(snapshotFile.data(),
                                                         ppmFile(kept.width, kept.height, kept.rgb))
                                           : "no frame left to read";
@@ -67,9 +67,19 @@ void writeSnapshotAtExit()
         std::atexit(writeSnapshot);
 }
 
+bool snapshotGoesToStandardOutput()
+{
+    return snapshotFile.length() > 0 && isStandardOutput(snapshotFile.data());
+}
+
 void keepFrameForSnapshot()
 {
-    // Reads the back buffer, where the frame was drawn.
-    if (snapshotWanted && !frameLoop().keptBuffer(doubleBuffered()))
-        readFrame(GL_BACK, kept);
+    if (!snapshotWanted)
+        return;
+    // After a swap the back buffer is undefined, and a window's front buffer
+    // goes with the window when the window manager closes it: both keep a
+    // copy, read from where the frame was drawn. An off-screen buffer stays.
+    const unsigned buffer = frameLoop().keptBuffer(doubleBuffered());
+    if (buffer != GL_BACK)
+        readFrame(buffer ? buffer : GL_BACK, kept);
 }

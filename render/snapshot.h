@@ -13,7 +13,11 @@ extern TextString snapshotFile;
 // that cannot be written then ends the process with status 1.
 void writeSnapshotAtExit();
 
-// Called just before a frame is presented. Where presenting leaves no buffer
-// to read the frame from later (a swap), a run with a snapshot keeps a copy
-// of every frame here; elsewhere this does nothing.
+// Called just before a frame is presented. Where the frame may be gone by the
+// time the run ends (after a swap, or with its window), a run with a snapshot
+// keeps a copy of every frame here; elsewhere this does nothing.
 void keepFrameForSnapshot();
+
+// True when the snapshot's file is standard output: the result line then
+// goes to standard error, so that standard output holds the picture alone.
+bool snapshotGoesToStandardOutput();

@@ -246,6 +246,24 @@ TEST_F(WineRun, FramesLimitWritesTheResultLineToTheRedirect)
     EXPECT_TRUE(std::regex_match(run.process().standardOutput(), line)) << run.process().standardOutput();
 }
 
+// A device name is written directly (renaming onto NUL fails); a file is
+// replaced whole, with no temporary file left beside it.
+TEST_F(WineRun, SnapshotGoesToADeviceOrReplacesAFile)
+{
+    const std::string file = images.write("shot.ppm", "P6\n1 1\n255\nabc");
+    for (const std::string& target : {std::string("NUL"), windowsPath(file)}) {
+        SCOPED_TRACE(target);
+        WineProgram run({"-width", "64", "-height", "64", "-frames", "3", "-snapshot", target}, {},
+                        executableDirectory());
+        EXPECT_EQ(run.process().waitExit(60000), 0) << run.state();
+        EXPECT_EQ(run.errors(), "");
+    }
+    const PnmImagePtr picture = readPnmFile(file);
+    ASSERT_TRUE(picture);
+    EXPECT_GT(picture->width, 1);  // the old one's; Windows makes the window wider than asked
+    EXPECT_EQ(captureCommand("ls -A " + shellQuote(images.path())), "shot.ppm\n");
+}
+
 // The program's own checks of its picture, on Wine's GL.
 TEST_F(WineRun, ValidationPasses)
 {
