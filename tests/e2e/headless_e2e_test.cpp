@@ -114,16 +114,17 @@ TEST_F(Headless, ACandidateThatFailsPartWayGivesWayToTheNext)
 }
 
 // On a display the box could show and would wait for its OK: neither a
-// report after the off-screen buffer exists nor one before it shows one.
+// report after the off-screen buffer exists nor one before it shows one, and
+// each ends a run a script asked for with status 1.
 TEST_F(Headless, ReportsComeWithoutABox)
 {
     VirtualDisplay display;
     const Outcome missing =
         runProgram({"-headless", "-frames", "5", "-envfile", "missing.ppm"}, display.name(), dir.path(), {}, 30000);
-    EXPECT_EQ(missing.status, 0);
+    EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "Can't open file missing.ppm.\n");
     const Outcome early = runProgram({"-headless", "-frames", "5", "-motion", "70000"}, display.name(), "", {}, 30000);
-    EXPECT_EQ(early.status, 0);
+    EXPECT_EQ(early.status, 1);
     EXPECT_EQ(early.err, "Too many motion steps: 70000, at most 65536 are allowed.\n");
 }
 
@@ -210,6 +211,44 @@ TEST_F(Headless, ScriptedRunsEndWithAStatusThatTellsTheTruth)
         runProgram(withSnapshot, "", "", {"/bin/bash", "-c", "\"$0\" \"$@\" | head -c0; exit ${PIPESTATUS[0]}"});
     EXPECT_EQ(closedPipe.status, 1);
     EXPECT_TRUE(readPnmFile(dir.file("piped.ppm")));
+}
+
+// The value of key in a result line, as a number; -1 when it is missing.
+double field(const std::string& line, const std::string& key)
+{
+    const std::size_t at = line.find(" " + key + "=");
+    return at == std::string::npos ? -1.0 : std::atof(line.c_str() + at + key.size() + 2);
+}
+
+// Every counted frame has its row, the rows make up the run's time, and the
+// figures of their distribution keep their order.
+TEST_F(Headless, FrameTimesDescribeEveryCountedFrame)
+{
+    const std::string csv = dir.file("f.csv");
+    const Outcome run = runProgram({"-headless", "-width", "64", "-height", "64", "-frames", "200", "-frametimes", csv});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string line = run.out;
+    const std::vector<std::string> rows = lines(readWholeFile(csv));
+    ASSERT_EQ(rows.size(), 201u);  // the header and 200 rows
+    EXPECT_EQ(rows.front(), "frame,end_seconds,duration_ms");
+    double total = 0.0;
+    for (std::size_t i = 1; i <= 200; ++i) {
+        const std::regex row(std::to_string(i) + R"(,(\d+\.\d{9}),(\d+\.\d{6}))");
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(rows[i], m, row)) << rows[i];
+        total += std::atof(m[2].str().c_str()) / 1000.0;
+    }
+    const double seconds = field(line, "seconds");
+    EXPECT_NEAR(total, seconds, seconds * 0.001);
+    EXPECT_LE(field(line, "frame_ms_p50"), field(line, "frame_ms_p99"));
+    EXPECT_LE(field(line, "frame_ms_p99"), field(line, "frame_ms_max"));
+    EXPECT_LE(field(line, "fps_1pct_low"), field(line, "fps"));
+    EXPECT_GT(field(line, "cpu_seconds"), 0.0);
+
+    const Outcome shared = runProgram({"-headless", "-frames", "2", "-frametimes", csv, "-snapshot", "./f.csv"}, "",
+                                      dir.path());
+    EXPECT_EQ(shared.status, 2);
+    EXPECT_EQ(shared.err, "-snapshot and -frametimes name the same file\n");
 }
 
 } // namespace
