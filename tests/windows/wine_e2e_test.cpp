@@ -242,7 +242,9 @@ TEST_F(WineRun, FramesLimitWritesTheResultLineToTheRedirect)
     WineProgram run({"-MAXTRIANGLES", "-frames", "30"}, {}, executableDirectory());
     ASSERT_EQ(run.process().waitExit(60000), 0) << run.state();
     const std::regex line("qlxtest-result: frames=30 seconds=[0-9.]+ fps=[0-9.]+ ktps=[0-9.]+ "
-                          "triangles_per_frame=77824 width=128 height=128 swap_interval=0 renderer=.*\r\n");
+                          "triangles_per_frame=77824 width=128 height=128 swap_interval=0 renderer=.* "
+                          "frame_ms_p50=[0-9.]+ frame_ms_p99=[0-9.]+ frame_ms_max=[0-9.]+ fps_1pct_low=[0-9.]+ "
+                          "cpu_seconds=[0-9.]+ hidden_seconds=[0-9.]+ resized=0 ended=limit\r\n");
     EXPECT_TRUE(std::regex_match(run.process().standardOutput(), line)) << run.process().standardOutput();
 }
 
