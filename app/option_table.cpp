@@ -189,6 +189,13 @@ const std::vector<OptionRow>& optionTable()
         imageFileRow,
         text("-frametimes", 7, "FILE", "",
              "write every counted frame's end and duration to FILE as CSV when the run ends", &frameTimesFile),
+        presence("-blur", 3, &Settings::startBlurred, nullptr, "start with motion blur on, as if m had been pressed"),
+        real("-spin", 4, "0", &Settings::spinSpeed,
+             "start the object spinning at X degrees a second, as a drag right and down would"),
+        real("-timestep", 4, "0", &Settings::timeStepMs,
+             "every frame advances the spin as if X milliseconds had passed; not above 0: real time"),
+        presence("-checksum", 2, &Settings::checksum, nullptr,
+                 "add the last frame's checksum (FNV-1a of its pixels) to the result line"),
     };
     return rows;
 }

@@ -56,6 +56,10 @@ struct Settings {
     float secondsLimit;
     int validate = 0;
     int headless = 0;
+    int startBlurred = 0;  // as if m had been pressed before the first frame
+    float spinSpeed;       // degrees a second about (1, 1, 0); 0: at rest
+    float timeStepMs;      // above 0: every frame advances the spin by this time
+    int checksum = 0;
 };
 
 extern Settings settings;

@@ -202,6 +202,7 @@ int startUp(OptionReader& options)
     buildDisplayLists(settings.sceneKind, settings.divisions, settings.texturing != 0, settings.skyUDivisions,
                       settings.skyVDivisions);
     initRenderState(settings.sceneKind);
+    startInput(settings.startBlurred != 0, settings.spinSpeed);
     writeSnapshotAtExit();
     const std::string swapInterval = settings.headless ? "none" : applySwapInterval();
     startRunRecord(RunLimit{settings.frameLimit, settings.secondsLimit}, swapInterval);

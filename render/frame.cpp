@@ -174,7 +174,7 @@ void applyOrientation(int steps, bool advance)
     if (advance) {
         takeDragMovement(frameState, settings.motionSpeed, settings.windowWidth, settings.windowHeight);
         const SpinRotation rotation =
-            spinRotation(spinStep(frameState.spinVelocity, steps, frameState.measuredFps));
+            spinRotation(spinStep(frameState.spinVelocity, steps, frameState.measuredFps, settings.timeStepMs));
         // The step turns about the eye's axes: it goes in front of the old orientation.
         glPushMatrix();
         glLoadIdentity();

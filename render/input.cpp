@@ -8,6 +8,7 @@
 #include "render/frame_state.h"
 #include "render/rate_meter.h"
 #include "render/run_result.h"
+#include "render/spin.h"
 
 namespace {
 
@@ -113,4 +114,12 @@ void motion(int x, int y)
 void windowClosing()
 {
     noteRunEnd(RunEnd::Close);
+}
+
+void startInput(bool blurred, float spinDegreesPerSecond)
+{
+    if (blurred)
+        frameState.blurSteps = settings.motionSteps;
+    if (spinDegreesPerSecond != 0.0f)
+        startSpin(frameState, spinDegreesPerSecond);
 }

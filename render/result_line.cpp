@@ -57,5 +57,6 @@ std::string resultLine(const RunFigures& figures)
            " frame_ms_p50=" + fixed(figures.frameMsP50, 3) + " frame_ms_p99=" + fixed(figures.frameMsP99, 3) +
            " frame_ms_max=" + fixed(figures.frameMsMax, 3) + " fps_1pct_low=" + fixed(figures.fps1PercentLow, 2) +
            " cpu_seconds=" + fixed(figures.cpuSeconds, 3) + " hidden_seconds=" + fixed(figures.hiddenSeconds, 9) + " resized=" + (figures.resized ? "1" : "0") +
-           " ended=" + resultValue(figures.ended) + "\n";
+           " ended=" + resultValue(figures.ended) +
+           (figures.checksum.empty() ? "" : " checksum=" + resultValue(figures.checksum)) + "\n";
 }

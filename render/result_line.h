@@ -22,6 +22,7 @@ struct RunFigures {
     double cpuSeconds = 0.0;      // the process's, over the span of seconds
     double hiddenSeconds = 0.0;  // within seconds, while the window could not draw
     std::string ended;           // limit, escape, close, signal or error
+    std::string checksum;        // of the last frame; empty: no field
 };
 
 // frames / seconds; 0 for a run with no time.

@@ -17,6 +17,7 @@
 #include "render/frame_time_log.h"
 #include "render/rate_meter.h"
 #include "render/result_line.h"
+#include "render/snapshot.h"
 
 namespace {
 
@@ -100,6 +101,8 @@ void writeResultLine()
     figures.cpuSeconds = cpuNow - run.cpuAtStart;
     figures.hiddenSeconds = hiddenSeconds(run.record, now);
     figures.ended = endName(run.end);
+    if (settings.checksum)
+        figures.checksum = lastFrameChecksum();
     errno = 0;
     const bool written = std::fputs(resultLine(figures).c_str(), run.stream) >= 0 && std::fflush(run.stream) == 0;
     if (written)

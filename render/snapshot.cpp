@@ -44,10 +44,16 @@ bool readFrame(unsigned buffer, Frame& frame)
     return true;
 }
 
-void writeSnapshot()
+// The last frame: read where it stays, else the copy kept as it was shown.
+bool lastFrame()
 {
     const unsigned buffer = frameLoop().keptBuffer(doubleBuffered());
-    const bool haveFrame = (buffer && readFrame(buffer, kept)) || !kept.rgb.empty();
+    return (buffer && readFrame(buffer, kept)) || !kept.rgb.empty();
+}
+
+void writeSnapshot()
+{
+    const bool haveFrame = lastFrame();
     const std::string problem = haveFrame ? replaceFile(snapshotFile.data(),
                                                         ppmFile(kept.width, kept.height, kept.rgb))
                                           : "no frame left to read";
@@ -62,9 +68,15 @@ void writeSnapshot()
 
 void writeSnapshotAtExit()
 {
-    snapshotWanted = snapshotFile.length() > 0;
-    if (snapshotWanted)
+    // The checksum reads the same frame, through the same code.
+    snapshotWanted = snapshotFile.length() > 0 || settings.checksum;
+    if (snapshotFile.length() > 0)
         std::atexit(writeSnapshot);
+}
+
+std::string lastFrameChecksum()
+{
+    return lastFrame() ? ppmPixelChecksum(kept.width, kept.height, kept.rgb) : "unknown";
 }
 
 bool snapshotGoesToStandardOutput()

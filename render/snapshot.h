@@ -1,6 +1,8 @@
 #pragma once
 // -snapshot FILE: the last frame of the run, written as a binary PPM when the
-// run ends, however it ends.
+// run ends, however it ends; and -checksum, its pixels' checksum.
+
+#include <string>
 
 #include "options/text_string.h"
 
@@ -12,6 +14,10 @@ extern TextString snapshotFile;
 // handlers run in reverse, so the result line comes out first, and a snapshot
 // that cannot be written then ends the process with status 1.
 void writeSnapshotAtExit();
+
+// The checksum of the last frame's pixels as the snapshot writes them (after
+// its header), in 16 hex digits; "unknown" where no frame is left to read.
+std::string lastFrameChecksum();
 
 // Called just before a frame is presented. Where the frame may be gone by the
 // time the run ends (after a swap, or with its window), a run with a snapshot

@@ -20,19 +20,27 @@ void takeDragMovement(FrameState& state, float motionSpeed, int windowWidth, int
     state.dragLastY = state.pointerY;
 }
 
-SpinStep spinStep(const float velocity[2], int steps, float measuredFps)
+SpinStep spinStep(const float velocity[2], int steps, float measuredFps, float fixedStepMs)
 {
     SpinStep step{velocity[0], velocity[1]};
     if (steps != 0) {
         step.x /= static_cast<float>(steps);
         step.y /= static_cast<float>(steps);
     }
-    if (measuredFps != 0.0f) {
-        const float scale = 20.0f / measuredFps;
-        step.x *= scale;
-        step.y *= scale;
-    }
+    const float scale = fixedStepMs > 0.0f ? 20.0f * fixedStepMs / 1000.0f
+                        : measuredFps != 0.0f ? 20.0f / measuredFps
+                                              : 1.0f;
+    step.x *= scale;
+    step.y *= scale;
     return step;
+}
+
+void startSpin(FrameState& state, float degreesPerSecond)
+{
+    // The velocity is the step a frame before scaling; a second holds 20 scaled steps.
+    const float each = static_cast<float>(degreesPerSecond / (20.0 * std::sqrt(2.0)));
+    state.spinVelocity[0] = each;
+    state.spinVelocity[1] = each;
 }
 
 SpinRotation spinRotation(SpinStep step)

@@ -24,8 +24,14 @@ void takeDragMovement(FrameState& state, float motionSpeed, int windowWidth, int
 
 // One orientation step: the velocity shared out over the blur steps (0 = no
 // blur) and scaled to 20 / measuredFps so the on-screen speed does not depend
-// on the frame rate. Before the first rate sample the step is unscaled.
-SpinStep spinStep(const float velocity[2], int steps, float measuredFps);
+// on the frame rate. Before the first rate sample the step is unscaled. A
+// fixed step above 0 (milliseconds) scales by 20 x fixedStepMs / 1000 instead,
+// from the first frame on, so frame N is the same on every run.
+SpinStep spinStep(const float velocity[2], int steps, float measuredFps, float fixedStepMs = 0.0f);
+
+// The spin a drag right and down gives at degreesPerSecond once a rate is
+// measured: a turn about (1, 1, 0) / sqrt 2 in eye coordinates.
+void startSpin(FrameState& state, float degreesPerSecond);
 
 // The step as a rotation about the eye axis at right angles to the drag, so
 // the near side of the object follows the pointer. A step that is not finite,

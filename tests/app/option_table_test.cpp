@@ -101,6 +101,31 @@ TEST(OptionTable, AbbreviationsReachTheRightRow)
     EXPECT_EQ(settings.textureSize, 4);
 }
 
+// The rows added last leave every older abbreviation where it was.
+TEST(OptionTable, NewRowsKeepTheOldAbbreviations)
+{
+    apply({"-sp", "2"});
+    EXPECT_EQ(settings.showSky, 2);
+    apply({"-s", "1", "-d", "5", "-b", "3", "-fr", "7"});
+    EXPECT_EQ(settings.showSky, 1);
+    EXPECT_EQ(settings.divisions, 5);
+    EXPECT_EQ(settings.mirrorB, 3.0f);
+    EXPECT_EQ(settings.frameLimit, 7);
+    EXPECT_EQ(settings.spinSpeed, 0.0f);
+    EXPECT_EQ(settings.startBlurred, 0);
+    apply({"-frame", "9"});
+    EXPECT_EQ(settings.frameLimit, 9);
+    // The title's forms stay for start-up to read.
+    EXPECT_EQ(apply({"-t", "Demo", "-ti", "Demo"}), (Strings{"-t", "Demo", "-ti", "Demo"}));
+    EXPECT_EQ(settings.timeStepMs, 0.0f);
+    apply({"-bl", "-spi", "90", "-tim", "16.5", "-c"});
+    EXPECT_EQ(settings.startBlurred, 1);
+    EXPECT_EQ(settings.spinSpeed, 90.0f);
+    EXPECT_EQ(settings.timeStepMs, 16.5f);
+    EXPECT_EQ(settings.checksum, 1);
+    EXPECT_EQ(settings.mirrorB, 32.6842f);
+}
+
 TEST(OptionTable, TooShortOrWrongCaseSelectsNothingAndStays)
 {
     const Strings stay{"-R", "-T", "-TE", "-M", "-MA", "-n", "-l", "-fps", "-widthx"};
