@@ -11,7 +11,7 @@ import tempfile
 import unittest
 
 RUNNER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench", "qlxtest-bench")
-SCENE = ["-width", "128", "-height", "128"]
+SCENE = ["-width", "256", "-height", "256"]
 
 
 def run_runner(*arguments):
