@@ -420,6 +420,7 @@ def measure_result(command, server, duration, shim=None, cwd=None, env=None):
                              "program_fps": fps, "swap_fps": counted / seconds,
                              "difference": fps * seconds / counted - 1.0 if counted else float("nan")}
         result["swap_fps"] = summary([counted / seconds])
+        result["swap_fps_values"] = [counted / seconds]
     return result
 
 
@@ -462,6 +463,7 @@ def measure_titles(command, server, duration, warmup, shim=None, cwd=None, env=N
             if t1 > t0:
                 swaps_per_second.append((s1 - s0) * 1e9 / (t1 - t0))
         result["swap_fps"] = summary(swaps_per_second)
+        result["swap_fps_values"] = swaps_per_second
     run.close()
     return result
 
