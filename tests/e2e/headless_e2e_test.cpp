@@ -251,4 +251,49 @@ TEST_F(Headless, FrameTimesDescribeEveryCountedFrame)
     EXPECT_EQ(shared.err, "-snapshot and -frametimes name the same file\n");
 }
 
+// The blurred, spinning goblet at a fixed step is the same frame on every
+// run, however busy the machine; one more sub-frame makes another picture.
+TEST_F(Headless, FixedStepScenesGiveTheSameFrameEveryRun)
+{
+    // The checksum, after checking the frames' triangles; the frame goes to name.
+    const auto run = [&](const std::vector<std::string>& extra, const std::string& name, const char* triangles) {
+        std::vector<std::string> args{"-headless", "-width", "128", "-height", "128", "-timestep", "16.667",
+                                      "-frames", "60", "-checksum", "-snapshot", dir.file(name)};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const Outcome outcome = runProgram(args);
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_NE(outcome.out.find(std::string(" triangles_per_frame=") + triangles + " "), std::string::npos)
+            << outcome.out;
+        std::smatch m;
+        EXPECT_TRUE(std::regex_search(outcome.out, m, std::regex(" checksum=([0-9a-f]{16})\n"))) << outcome.out;
+        return m.empty() ? std::string() : m[1].str();
+    };
+    const std::string alone = run({"-blur", "-spin", "720"}, "a.ppm", "18240");
+    ChildProcess busy({"/bin/sh", "-c", "while :; do :; done"}, {});
+    EXPECT_EQ(run({"-blur", "-spin", "720"}, "b.ppm", "18240"), alone);
+    busy.waitExit(0);
+    EXPECT_NE(run({"-blur", "-spin", "720", "-motion", "9"}, "c.ppm", "20672"), alone);
+
+    // Blur shows several orientations at once: the object covers more of the
+    // frame than the same last orientation drawn sharp.
+    run({"-blur", "-spin", "7200"}, "blurred.ppm", "18240");
+    run({"-spin", "7200"}, "sharp.ppm", "1216");
+    const auto covered = [&](const std::string& name) {
+        const PnmImagePtr image = readPnmFile(dir.file(name));
+        EXPECT_TRUE(image);
+        const auto rgb = image ? pixelsOf(*image) : std::vector<std::uint8_t>{};
+        long count = 0;
+        for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
+            for (int c = 0; c < 3; ++c) {
+                if (std::abs(int(rgb[i + c]) - int(rgb[c])) > 4) {
+                    ++count;
+                    break;
+                }
+            }
+        }
+        return count;
+    };
+    EXPECT_GT(covered("blurred.ppm"), covered("sharp.ppm") * 12 / 10);
+}
+
 } // namespace

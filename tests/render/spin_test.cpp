@@ -1,3 +1,4 @@
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include "render/frame_state.h"
@@ -78,6 +79,24 @@ TEST(SpinStep, SpeedOnScreenDoesNotDependOnRateOrBlur)
             const SpinRotation blurred = spinRotation(spinStep(state.spinVelocity, steps, fps));
             EXPECT_NEAR(blurred.angle * static_cast<float>(steps) * fps, 6.25f, 1e-4f) << fps << " " << steps;
         }
+    }
+}
+
+// -spin X turns X degrees a second about (1, 1, 0) once a rate is measured,
+// and a fixed step replaces the measured rate from the first frame on.
+TEST(SpinStep, StartedSpinAndFixedStep)
+{
+    FrameState state;
+    startSpin(state, 720.0f);
+    const SpinRotation measured = spinRotation(spinStep(state.spinVelocity, 0, 50.0f));
+    EXPECT_NEAR(measured.angle * 50.0f, 720.0f, 1e-3f);
+    EXPECT_NEAR(measured.axisX, std::sqrt(0.5f), 1e-6f);
+    EXPECT_NEAR(measured.axisY, std::sqrt(0.5f), 1e-6f);
+    EXPECT_NEAR(spinRotation(spinStep(state.spinVelocity, 0, 0.0f)).angle, 36.0f, 1e-4f);
+    for (const float fps : {0.0f, 50.0f, 1000.0f}) {
+        EXPECT_NEAR(spinRotation(spinStep(state.spinVelocity, 0, fps, 16.667f)).angle, 720.0f * 0.016667f, 1e-3f);
+        EXPECT_NEAR(spinRotation(spinStep(state.spinVelocity, 8, fps, 16.667f)).angle * 8, 720.0f * 0.016667f,
+                    1e-3f);
     }
 }
 
