@@ -1,0 +1,97 @@
+// Fuzz target: the result line. Any byte strings as the swap interval, the
+// renderer and the version (and any figures) give one line that a reader
+// written from the README's rule reads back: fields key=value apart by
+// blanks; a value in double quotes holds \" and \\ for a quote and a
+// backslash; control characters (bytes below 32, and 127) become blanks.
+// Every string comes back so, and no value can forge another field.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "fuzz_input.h"
+#include "render/result_line.h"
+
+namespace {
+
+void require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+// The fields of a result line; aborts where the line breaks the rule.
+std::map<std::string, std::string> readFields(const std::string& line)
+{
+    const std::string prefix = "qlxtest-result:";
+    require(line.compare(0, prefix.size(), prefix) == 0);
+    std::map<std::string, std::string> fields;
+    std::size_t at = prefix.size();
+    while (line[at] != '\n') {
+        require(line[at] == ' ');
+        const std::size_t equals = line.find('=', ++at);
+        require(equals != std::string::npos);
+        const std::string key = line.substr(at, equals - at);
+        require(!key.empty() && key.find_first_of(" \"\\") == std::string::npos);
+        std::string value;
+        at = equals + 1;
+        if (line[at] == '"') {
+            for (++at; line[at] != '"'; ++at) {
+                require(line[at] != '\n');
+                if (line[at] == '\\') {
+                    ++at;
+                    require(line[at] == '"' || line[at] == '\\');
+                }
+                value += line[at];
+            }
+            ++at;
+        } else {
+            const std::size_t end = line.find_first_of(" \n", at);
+            value = line.substr(at, end - at);
+            require(!value.empty());
+            at = end;
+        }
+        require(fields.emplace(key, value).second);
+    }
+    require(at + 1 == line.size());
+    return fields;
+}
+
+std::string blanked(std::string text)
+{
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            c = ' ';
+    }
+    return text;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    FuzzInput in(data, size);
+    RunFigures figures;
+    figures.swapInterval = in.text();
+    figures.renderer = in.text();
+    figures.glVersion = in.text();
+    figures.frames = in.int32();
+    figures.seconds = in.int32() / 1000.0;
+    figures.trianglesPerFrame = static_cast<std::uint32_t>(in.int32());
+    figures.width = in.int32();
+    figures.height = in.int32();
+
+    const std::string line = resultLine(figures);
+    require(line.find('\n') == line.size() - 1);
+    const auto fields = readFields(line);
+    require(fields.size() == 10);
+    for (const char* key : {"frames", "seconds", "fps", "ktps", "triangles_per_frame", "width", "height"})
+        require(fields.count(key) == 1);
+    require(fields.at("swap_interval") == blanked(figures.swapInterval));
+    require(fields.at("renderer") == blanked(figures.renderer));
+    require(fields.at("gl_version") == blanked(figures.glVersion));
+    return 0;
+}
