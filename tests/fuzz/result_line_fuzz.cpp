@@ -83,15 +83,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     figures.trianglesPerFrame = static_cast<std::uint32_t>(in.int32());
     figures.width = in.int32();
     figures.height = in.int32();
+    figures.ended = in.text();
+    figures.checksum = in.text();
 
     const std::string line = resultLine(figures);
     require(line.find('\n') == line.size() - 1);
     const auto fields = readFields(line);
-    require(fields.size() == 10);
+    // Ten fields, the frame times' five, hidden_seconds, resized and ended,
+    // and the checksum where there is one.
+    require(fields.size() == 18u + (figures.checksum.empty() ? 0u : 1u));
     for (const char* key : {"frames", "seconds", "fps", "ktps", "triangles_per_frame", "width", "height"})
         require(fields.count(key) == 1);
     require(fields.at("swap_interval") == blanked(figures.swapInterval));
     require(fields.at("renderer") == blanked(figures.renderer));
     require(fields.at("gl_version") == blanked(figures.glVersion));
+    require(fields.at("ended") == blanked(figures.ended));
+    if (!figures.checksum.empty())
+        require(fields.at("checksum") == blanked(figures.checksum));
     return 0;
 }
