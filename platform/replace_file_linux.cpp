@@ -1,10 +1,12 @@
 #include "platform/replace_file.h"
+#include "platform/replacement_target.h"
 
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -13,19 +15,16 @@
 
 namespace {
 
-// Written out in pieces of this size: no allocation after opening.
-constexpr std::size_t bufferSize = 1 << 16;
-
 std::string reason(int error)
 {
     return error ? std::strerror(error) : "";
 }
 
 // Returns 0 or the errno of the failure.
-int writeAll(int fd, const std::string& bytes)
+int writeAll(int fd, const char* data, std::size_t size)
 {
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = ::write(fd, data + done, size - done);
         if (n > 0)
             done += static_cast<std::size_t>(n);
         else if (n < 0 && errno != EINTR)
@@ -41,24 +40,6 @@ int closeAfter(int fd, int error)
         error = errno;
     return error;
 }
-
-// A file size limit makes the write fail (EFBIG) instead of ending the process.
-class IgnoredSizeLimit {
-public:
-    IgnoredSizeLimit()
-    {
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        ::sigaction(SIGXFSZ, &ignore, &previous_);
-    }
-    ~IgnoredSizeLimit() { ::sigaction(SIGXFSZ, &previous_, nullptr); }
-    IgnoredSizeLimit(const IgnoredSizeLimit&) = delete;
-    IgnoredSizeLimit& operator=(const IgnoredSizeLimit&) = delete;
-
-private:
-    struct sigaction previous_ {};
-};
 
 // The signals that end a run wait while a temporary file exists, so that it
 // is always renamed or removed first.
@@ -256,66 +237,40 @@ bool namesSameFile(const std::string& a, const std::string& b)
     return place(targetA) == place(targetB);
 }
 
+struct ReplacementTarget {
+    Opened opened;
+    int error = 0;
+};
+
+ReplacementTarget* openReplacementTarget(const std::string& path, std::string& problem)
+{
+    auto target = std::make_unique<ReplacementTarget>();
+    target->opened = openTarget(path);
+    problem = target->opened.problem;
+    return problem.empty() ? target.release() : nullptr;
+}
+
+void writeReplacementTarget(ReplacementTarget& target, const char* data, std::size_t size)
+{
+    if (!target.error)
+        target.error = writeAll(target.opened.fd, data, size);
+}
+
+std::string finishReplacementTarget(ReplacementTarget* target, bool abandon)
+{
+    const std::unique_ptr<ReplacementTarget> owned(target);
+    return reason(finish(owned->opened, abandon ? ECANCELED : owned->error));
+}
+
 std::string replaceFile(const std::string& path, const std::string& bytes)
 {
-    const IgnoredSizeLimit sizeLimit;
     // The signals that end a run wait while a temporary file exists, so that
     // it is always renamed or removed first.
     const HeldSignals held;
-    const Opened opened = openTarget(path);
-    if (!opened.problem.empty())
-        return opened.problem;
-    return reason(finish(opened, writeAll(opened.fd, bytes)));
-}
-
-struct FileReplacement::State {
-    Opened opened;
-    std::string buffer;
-    int error = 0;
-    bool open = false;
-
-    void flush()
-    {
-        if (!error)
-            error = writeAll(opened.fd, buffer);
-        buffer.clear();
-    }
-};
-
-FileReplacement::FileReplacement() : state_(std::make_unique<State>()) {}
-
-FileReplacement::~FileReplacement()
-{
-    if (state_->open)
-        finish(state_->opened, ECANCELED);
-}
-
-std::string FileReplacement::open(const std::string& path)
-{
-    // A file size limit makes the writes fail (EFBIG) instead of ending the process.
-    ::signal(SIGXFSZ, SIG_IGN);
-    state_->opened = openTarget(path);
-    if (!state_->opened.problem.empty())
-        return state_->opened.problem;
-    state_->open = true;
-    state_->buffer.reserve(bufferSize);
-    return "";
-}
-
-void FileReplacement::write(const char* data, std::size_t size)
-{
-    if (!state_->open)
-        return;
-    if (state_->buffer.size() + size > bufferSize)
-        state_->flush();
-    state_->buffer.append(data, size);
-}
-
-std::string FileReplacement::commit()
-{
-    if (!state_->open)
-        return "";
-    state_->flush();
-    state_->open = false;
-    return reason(finish(state_->opened, state_->error));
+    std::string problem;
+    ReplacementTarget* const target = openReplacementTarget(path, problem);
+    if (!target)
+        return problem;
+    writeReplacementTarget(*target, bytes.data(), bytes.size());
+    return finishReplacementTarget(target, false);
 }

@@ -1,10 +1,12 @@
 #include "platform/replace_file.h"
+#include "platform/replacement_target.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <windows.h>
 
 namespace {
@@ -50,12 +52,12 @@ private:
 };
 
 // Returns 0 or the Windows error.
-DWORD writeAll(HANDLE handle, const std::string& bytes)
+DWORD writeAll(HANDLE handle, const char* data, std::size_t size)
 {
-    for (std::size_t done = 0; done < bytes.size();) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    for (std::size_t done = 0; done < size;) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(handle, bytes.data() + done, chunk, &written, nullptr))
+        if (!WriteFile(handle, data + done, chunk, &written, nullptr))
             return GetLastError();
         if (written == 0)
             return ERROR_WRITE_FAULT;
@@ -89,9 +91,6 @@ bool isStandardOutput(const std::string& path)
 }
 
 namespace {
-
-// Written out in pieces of this size: no allocation after opening.
-constexpr std::size_t bufferSize = 1 << 16;
 
 struct Opened {
     HANDLE handle = INVALID_HANDLE_VALUE;
@@ -181,60 +180,37 @@ bool namesSameFile(const std::string& a, const std::string& b)
     return full(a) == full(b);
 }
 
-std::string replaceFile(const std::string& path, const std::string& bytes)
-{
-    const Opened opened = openTarget(path);
-    if (!opened.problem.empty())
-        return opened.problem;
-    return reason(finish(opened, writeAll(opened.handle, bytes)));
-}
-
-struct FileReplacement::State {
+struct ReplacementTarget {
     Opened opened;
-    std::string buffer;
     DWORD error = 0;
-    bool open = false;
-
-    void flush()
-    {
-        if (!error)
-            error = writeAll(opened.handle, buffer);
-        buffer.clear();
-    }
 };
 
-FileReplacement::FileReplacement() : state_(std::make_unique<State>()) {}
-
-FileReplacement::~FileReplacement()
+ReplacementTarget* openReplacementTarget(const std::string& path, std::string& problem)
 {
-    if (state_->open)
-        finish(state_->opened, ERROR_CANCELLED);
+    auto target = std::make_unique<ReplacementTarget>();
+    target->opened = openTarget(path);
+    problem = target->opened.problem;
+    return problem.empty() ? target.release() : nullptr;
 }
 
-std::string FileReplacement::open(const std::string& path)
+void writeReplacementTarget(ReplacementTarget& target, const char* data, std::size_t size)
 {
-    state_->opened = openTarget(path);
-    if (!state_->opened.problem.empty())
-        return state_->opened.problem;
-    state_->open = true;
-    state_->buffer.reserve(bufferSize);
-    return "";
+    if (!target.error)
+        target.error = writeAll(target.opened.handle, data, size);
 }
 
-void FileReplacement::write(const char* data, std::size_t size)
+std::string finishReplacementTarget(ReplacementTarget* target, bool abandon)
 {
-    if (!state_->open)
-        return;
-    if (state_->buffer.size() + size > bufferSize)
-        state_->flush();
-    state_->buffer.append(data, size);
+    const std::unique_ptr<ReplacementTarget> owned(target);
+    return reason(finish(owned->opened, abandon ? ERROR_CANCELLED : owned->error));
 }
 
-std::string FileReplacement::commit()
+std::string replaceFile(const std::string& path, const std::string& bytes)
 {
-    if (!state_->open)
-        return "";
-    state_->flush();
-    state_->open = false;
-    return reason(finish(state_->opened, state_->error));
+    std::string problem;
+    ReplacementTarget* const target = openReplacementTarget(path, problem);
+    if (!target)
+        return problem;
+    writeReplacementTarget(*target, bytes.data(), bytes.size());
+    return finishReplacementTarget(target, false);
 }

@@ -5,6 +5,6 @@
 // connection, say), and writes meant for standard error would land there.
 void openStandardStreams();
 
-// From now on a write to a pipe that nobody reads fails instead of ending the
-// process.
+// From now on a write to a pipe that nobody reads, or past the file size
+// limit, fails instead of ending the process.
 void ignoreBrokenPipes();

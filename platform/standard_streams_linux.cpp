@@ -19,4 +19,6 @@ void openStandardStreams()
 void ignoreBrokenPipes()
 {
     std::signal(SIGPIPE, SIG_IGN);
+    // Past the file size limit a write fails too (EFBIG), and is reported.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
