@@ -82,6 +82,10 @@ private:
 
 bool isStandardOutputFile(const std::string& path)
 {
+    // A closed standard output (kept open read-only) is nobody's output.
+    const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
+    if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY)
+        return false;
     struct stat named {};
     struct stat out {};
     return ::stat(path.c_str(), &named) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && named.st_dev == out.st_dev &&

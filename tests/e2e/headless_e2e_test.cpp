@@ -204,6 +204,13 @@ TEST_F(Headless, ScriptedRunsEndWithAStatusThatTellsTheTruth)
     const Outcome fullDisk = runProgram(args, "", "", {"/bin/sh", "-c", "exec \"$0\" \"$@\" > /dev/full"});
     EXPECT_EQ(fullDisk.status, 1);
     EXPECT_EQ(fullDisk.err, "Can't write the result line: No space left on device\n");
+    // A closed standard output stays closed: what is written to it is lost, and said so.
+    const std::vector<std::string> closeOutput{"/bin/sh", "-c", "exec \"$0\" \"$@\" >&-"};
+    const Outcome closedOutput = runProgram(args, "", "", closeOutput);
+    EXPECT_EQ(closedOutput.status, 1);
+    EXPECT_EQ(closedOutput.err, "Can't write the result line: Bad file descriptor\n");
+    const Outcome closedReport = runProgram({"-headless", "-validate"}, "", "", closeOutput);
+    EXPECT_EQ(closedReport.status, 1);
 
     std::vector<std::string> withSnapshot = args;
     withSnapshot.insert(withSnapshot.end(), {"-snapshot", dir.file("piped.ppm")});
