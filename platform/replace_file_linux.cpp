@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -264,11 +265,14 @@ std::string replaceFile(const std::string& path, const std::string& bytes)
 {
     const IgnoredSizeLimit sizeLimit;
     // The signals that end a run wait while a temporary file exists, so that
-    // it is always renamed or removed first.
-    const HeldSignals held;
+    // it is always renamed or removed first. Only then: a pipe whose reader
+    // never reads would keep them waiting for ever.
+    std::optional<HeldSignals> held(std::in_place);
     const Opened opened = openTarget(path);
     if (!opened.problem.empty())
         return opened.problem;
+    if (opened.temporary.empty())
+        held.reset();
     return reason(finish(opened, writeAll(opened.fd, bytes)));
 }
 
