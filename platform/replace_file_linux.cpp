@@ -12,6 +12,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/ending_signals.h"
+
 namespace {
 
 // Written out in pieces of this size: no allocation after opening.
@@ -294,8 +296,11 @@ FileReplacement::FileReplacement() : state_(std::make_unique<State>()) {}
 
 FileReplacement::~FileReplacement()
 {
-    if (state_->open)
-        finish(state_->opened, ECANCELED);
+    if (!state_->open)
+        return;
+    const HeldSignals held;
+    removeOnSecondSignal(nullptr);
+    finish(state_->opened, ECANCELED);
 }
 
 std::string FileReplacement::open(const std::string& path)
@@ -307,6 +312,10 @@ std::string FileReplacement::open(const std::string& path)
         return state_->opened.problem;
     state_->open = true;
     state_->buffer.reserve(bufferSize);
+    // The file stays open for the run: a second signal, which ends the
+    // process at once, takes it along.
+    if (!state_->opened.temporary.empty())
+        removeOnSecondSignal(state_->opened.temporary.c_str());
     return "";
 }
 
@@ -323,6 +332,10 @@ std::string FileReplacement::commit()
 {
     if (!state_->open)
         return "";
+    std::optional<HeldSignals> held;
+    if (!state_->opened.temporary.empty())
+        held.emplace();
+    removeOnSecondSignal(nullptr);
     state_->flush();
     state_->open = false;
     return reason(finish(state_->opened, state_->error));
