@@ -15,6 +15,11 @@ int caughtEndingSignal();
 // deaf, as while an error box waits).
 void releaseEndingSignals();
 
+// A file that a second signal removes before it ends the process (a
+// temporary file that would stay otherwise); nullptr for none. The text must
+// stay as it is until replaced.
+void removeOnSecondSignal(const char* path);
+
 // With a signal caught: its default action restored and the signal raised,
 // so the process ends as that signal ends it. Returns when none was caught.
 void raiseCaughtSignal();

@@ -1,16 +1,20 @@
 #include "platform/ending_signals.h"
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
 constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 volatile std::sig_atomic_t caught = 0;
+const char* volatile doomedFile = nullptr;
 
 void onEndingSignal(int signal)
 {
     if (caught) {
+        if (const char* path = doomedFile)
+            ::unlink(path);
         std::signal(signal, SIG_DFL);
         std::raise(signal);
         return;
@@ -39,6 +43,11 @@ void catchEndingSignals()
 int caughtEndingSignal()
 {
     return caught;
+}
+
+void removeOnSecondSignal(const char* path)
+{
+    doomedFile = path;
 }
 
 void releaseEndingSignals()

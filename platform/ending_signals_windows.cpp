@@ -10,4 +10,6 @@ int caughtEndingSignal()
 
 void releaseEndingSignals() {}
 
+void removeOnSecondSignal(const char*) {}
+
 void raiseCaughtSignal() {}

@@ -8,10 +8,13 @@
 #include <cstring>
 #include <memory>
 #include <fcntl.h>
+#include <optional>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+#include "platform/ending_signals.h"
 
 namespace {
 
@@ -63,6 +66,10 @@ private:
 
 bool isStandardOutputFile(const std::string& path)
 {
+    // A closed standard output (kept open read-only) is nobody's output.
+    const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
+    if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY)
+        return false;
     struct stat named {};
     struct stat out {};
     return ::stat(path.c_str(), &named) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && named.st_dev == out.st_dev &&
@@ -247,7 +254,13 @@ ReplacementTarget* openReplacementTarget(const std::string& path, std::string& p
     auto target = std::make_unique<ReplacementTarget>();
     target->opened = openTarget(path);
     problem = target->opened.problem;
-    return problem.empty() ? target.release() : nullptr;
+    if (!problem.empty())
+        return nullptr;
+    // A file may stay open for a whole run: a second signal, which ends the
+    // process at once, takes its temporary file along.
+    if (!target->opened.temporary.empty())
+        removeOnSecondSignal(target->opened.temporary.c_str());
+    return target.release();
 }
 
 void writeReplacementTarget(ReplacementTarget& target, const char* data, std::size_t size)
@@ -259,18 +272,25 @@ void writeReplacementTarget(ReplacementTarget& target, const char* data, std::si
 std::string finishReplacementTarget(ReplacementTarget* target, bool abandon)
 {
     const std::unique_ptr<ReplacementTarget> owned(target);
+    std::optional<HeldSignals> held;
+    if (!owned->opened.temporary.empty())
+        held.emplace();
+    removeOnSecondSignal(nullptr);
     return reason(finish(owned->opened, abandon ? ECANCELED : owned->error));
 }
 
 std::string replaceFile(const std::string& path, const std::string& bytes)
 {
     // The signals that end a run wait while a temporary file exists, so that
-    // it is always renamed or removed first.
-    const HeldSignals held;
+    // it is always renamed or removed first. Only then: a pipe whose reader
+    // never reads would keep them waiting for ever.
+    std::optional<HeldSignals> held(std::in_place);
     std::string problem;
     ReplacementTarget* const target = openReplacementTarget(path, problem);
     if (!target)
         return problem;
+    if (target->opened.temporary.empty())
+        held.reset();
     writeReplacementTarget(*target, bytes.data(), bytes.size());
     return finishReplacementTarget(target, false);
 }

@@ -9,8 +9,9 @@ void openStandardStreams()
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1)
             continue;
-        // open returns the lowest free descriptor, which is fd itself.
-        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        // open returns the lowest free descriptor, which is fd itself. Read
+        // only: a write to a closed stream still fails (EBADF) and is reported.
+        const int opened = ::open("/dev/null", O_RDONLY);
         if (opened != fd && opened >= 0)
             ::close(opened);
     }

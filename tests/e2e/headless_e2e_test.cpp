@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <regex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -204,6 +207,13 @@ TEST_F(Headless, ScriptedRunsEndWithAStatusThatTellsTheTruth)
     const Outcome fullDisk = runProgram(args, "", "", {"/bin/sh", "-c", "exec \"$0\" \"$@\" > /dev/full"});
     EXPECT_EQ(fullDisk.status, 1);
     EXPECT_EQ(fullDisk.err, "Can't write the result line: No space left on device\n");
+    // A closed standard output stays closed: what is written to it is lost, and said so.
+    const std::vector<std::string> closeOutput{"/bin/sh", "-c", "exec \"$0\" \"$@\" >&-"};
+    const Outcome closedOutput = runProgram(args, "", "", closeOutput);
+    EXPECT_EQ(closedOutput.status, 1);
+    EXPECT_EQ(closedOutput.err, "Can't write the result line: Bad file descriptor\n");
+    const Outcome closedReport = runProgram({"-headless", "-validate"}, "", "", closeOutput);
+    EXPECT_EQ(closedReport.status, 1);
 
     std::vector<std::string> withSnapshot = args;
     withSnapshot.insert(withSnapshot.end(), {"-snapshot", dir.file("piped.ppm")});
@@ -211,6 +221,27 @@ TEST_F(Headless, ScriptedRunsEndWithAStatusThatTellsTheTruth)
         runProgram(withSnapshot, "", "", {"/bin/bash", "-c", "\"$0\" \"$@\" | head -c0; exit ${PIPESTATUS[0]}"});
     EXPECT_EQ(closedPipe.status, 1);
     EXPECT_TRUE(readPnmFile(dir.file("piped.ppm")));
+}
+
+// A second signal ends the process at once, in the middle of a long frame:
+// the frame times' temporary file goes with it.
+TEST_F(Headless, ASecondSignalLeavesNoTemporaryFile)
+{
+    auto env = programEnvironment("", {});
+    env.erase(env.begin());  // DISPLAY
+    ChildProcess program({QLXTEST_EXECUTABLE, "-headless", "-width", "1024", "-height", "1024", "-motion", "1000",
+                          "-seconds", "60", "-frametimes", dir.file("f.csv")},
+                         env, defaultImageDirectory());
+    const auto entries = [&] { return std::distance(std::filesystem::directory_iterator(dir.path()), {}); };
+    for (int polls = 0; polls < 300 && entries() == 0; ++polls)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(entries(), 1) << program.standardError();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ::kill(program.pid(), SIGINT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ::kill(program.pid(), SIGINT);
+    EXPECT_EQ(program.waitExit(30000), -SIGINT);
+    EXPECT_EQ(entries(), 0);
 }
 
 // The value of key in a result line, as a number; -1 when it is missing.

@@ -6,6 +6,7 @@
 
 #include <X11/Xlib.h>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
@@ -218,6 +219,30 @@ TEST_F(SnapshotTargets, AFifoGetsAFrameLargerThanItsBuffer)
     ::close(reader);
     EXPECT_EQ(program.waitExit(10000), 0) << program.standardError();
     EXPECT_TRUE(wholePicture(received, 256)) << received.size() << " bytes";
+}
+
+// A reader that never reads keeps the write waiting; the signals that end a
+// run still reach it there (nothing is held without a temporary file), the
+// second ending it at once.
+TEST_F(SnapshotTargets, APipeNobodyEmptiesLeavesTheProgramOpenToSignals)
+{
+    const std::string fifo = dir.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ChildProcess program({QLXTEST_EXECUTABLE, "-headless", "-width", "256", "-height", "256", "-frames", "1",
+                          "-snapshot", fifo},
+                         headlessEnvironment({}), defaultImageDirectory());
+    // The line comes before the snapshot.
+    for (int polls = 0; polls < 600 && program.standardOutput().empty(); ++polls)
+        ::poll(nullptr, 0, 100);
+    ::poll(nullptr, 0, 200);
+    for (int signals = 0; signals < 2; ++signals) {
+        ::kill(program.pid(), SIGTERM);
+        ::poll(nullptr, 0, 200);
+    }
+    EXPECT_EQ(program.waitExit(10000), -SIGTERM);
+    ::close(reader);
 }
 
 // The window manager's close (WM_DELETE_WINDOW) of a single-buffered window:
