@@ -186,6 +186,13 @@ const std::vector<OptionRow>& optionTable()
                  "check the picture this driver draws at 256 x 256, print the figures and end"),
         titleRow,
         imageFileRow,
+        presence("-listdevices", 3, &Settings::listDevices, nullptr,
+                 "list the EGL devices, one a line: number, DRM node (else\n"
+                 "software, else -) and renderer; then end"),
+        // As for -swapinterval, the lowest int stays free to mean "not given".
+        integer("-device", 3, "", &Settings::device,
+                "-headless draws on EGL device N of -listdevices, and no other",
+                [](int v, int) { return std::max(v, -INT_MAX); }),
     };
     return rows;
 }

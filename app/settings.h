@@ -56,6 +56,8 @@ struct Settings {
     float secondsLimit;
     int validate = 0;
     int headless = 0;
+    int listDevices = 0;
+    int device;  // optionAbsent: EGL's candidates in their order
 };
 
 extern Settings settings;
