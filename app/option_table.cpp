@@ -191,7 +191,8 @@ const std::vector<OptionRow>& optionTable()
                  "software, else -) and renderer; then end"),
         // As for -swapinterval, the lowest int stays free to mean "not given".
         integer("-device", 3, "", &Settings::device,
-                "-headless draws on EGL device N of -listdevices, and no other",
+                "-headless draws on EGL device N of -listdevices, and no other;\n"
+                "refused (status 2) without -headless or for a number not listed",
                 [](int v, int) { return std::max(v, -INT_MAX); }),
     };
     return rows;
