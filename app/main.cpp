@@ -1,5 +1,7 @@
+#include "app/device_list.h"
 #include "app/option_table.h"
 #include "app/startup.h"
+#include "app/settings.h"
 #include "app/usage.h"
 #include "options/option_reader.h"
 #include "platform/exit_status.h"
@@ -16,6 +18,8 @@ int main(int argc, char** argv)
         return 0;
     static OptionReader options(argc, argv);
     applyOptionTable(options);
+    if (settings.listDevices)
+        listDevices();
     startUp(options);
     frameLoop().run();
     return 0;

@@ -196,6 +196,14 @@ const std::vector<OptionRow>& optionTable()
              "every frame advances the spin as if X milliseconds had passed; not above 0: real time"),
         presence("-checksum", 2, &Settings::checksum, nullptr,
                  "add the last frame's checksum (FNV-1a of its pixels) to the result line"),
+        presence("-listdevices", 3, &Settings::listDevices, nullptr,
+                 "list the EGL devices, one a line: number, DRM node (else\n"
+                 "software, else -) and renderer; then end"),
+        // As for -swapinterval, the lowest int stays free to mean "not given".
+        integer("-device", 3, "", &Settings::device,
+                "-headless draws on EGL device N of -listdevices, and no other;\n"
+                "refused (status 2) without -headless or for a number not listed",
+                [](int v, int) { return std::max(v, -INT_MAX); }),
     };
     return rows;
 }

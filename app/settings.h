@@ -60,6 +60,8 @@ struct Settings {
     float spinSpeed;       // degrees a second about (1, 1, 0); 0: at rest
     float timeStepMs;      // above 0: every frame advances the spin by this time
     int checksum = 0;
+    int listDevices = 0;
+    int device;  // optionAbsent: EGL's candidates in their order
 };
 
 extern Settings settings;

@@ -1,7 +1,5 @@
 #include "app/startup.h"
 
-#include <GL/glut.h>
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -10,15 +8,14 @@
 #include "app/settings.h"
 #include "app/toolkit_display.h"
 #include "app/swap_interval_request.h"
+#include "app/surface.h"
 #include "app/validation_start.h"
 #include "image/environment_texture.h"
 #include "options/option_reader.h"
-#include "platform/display_mode.h"
 #include "platform/ending_signals.h"
 #include "platform/fatal_error.h"
 #include "platform/frame_loop.h"
 #include "platform/headless_context.h"
-#include "platform/headless_frame_loop.h"
 #include "platform/quit.h"
 #include "platform/replace_file.h"
 #include "platform/swap_interval.h"
@@ -33,12 +30,6 @@
 #include "render/run_result.h"
 
 namespace {
-
-// The toolkit hands window sizes to X in 16 bits (65536 arrives as 0, an X
-// error, and 100000 as 34464), and Mesa's software path copies every frame
-// through one X image whose byte count is an int. 16384 is also the largest
-// viewport common GL drivers draw.
-constexpr int maxWindowSide = 16384;
 
 // Every frame draws motionSteps passes, blurred or repeated. Beyond this a
 // single frame takes minutes even on fast hardware and the program would
@@ -132,47 +123,6 @@ void refuseSharedOutputFile()
         refuse("-snapshot and -frametimes name the same file");
 }
 
-int windowSideRequest(int side)
-{
-    return std::min(side, maxWindowSide);
-}
-
-unsigned displayMode(int bufferMode)
-{
-    return GLUT_RGB | GLUT_DEPTH | GLUT_ACCUM | static_cast<unsigned>(bufferMode);
-}
-
-int createWindow(OptionReader& options)
-{
-    // The toolkit gets main's own vector, cut to as many entries as the reader
-    // still holds (the text options, read later, still count). The table took
-    // its options out of the reader only: one that came early is still among
-    // the entries the toolkit sees, and as many entries are cut from the end.
-    // So the toolkit's options reach it only when they come first.
-    int toolkitArgc = options.count();
-    glutInit(&toolkitArgc, options.argv());
-    requestDisplayMode(displayMode(settings.bufferMode));
-    // Sizes of 0 or less are the toolkit's to replace with its default.
-    glutInitWindowSize(windowSideRequest(settings.windowWidth), windowSideRequest(settings.windowHeight));
-    windowTitle = readWindowTitle(options);
-    glutCreateWindow(windowTitle.data());
-    return 0;
-}
-
-int openOffScreen(OptionReader& options)
-{
-    // As the toolkit does, sizes of 0 or less become its default.
-    const auto side = [](int requested) { return requested > 0 ? windowSideRequest(requested) : 300; };
-    const HeadlessSize size = openHeadlessContext(side(settings.windowWidth), side(settings.windowHeight));
-    if (!size.failure.empty())
-        reportProgramError("Headless run: " + size.failure);
-    static HeadlessFrameLoop loop(size.width, size.height);
-    useFrameLoop(loop);
-    // Read in its turn, before the image file, though nothing shows it.
-    windowTitle = readWindowTitle(options);
-    return 0;
-}
-
 void registerCallbacks()
 {
     frameLoop().registerCallbacks({reshape, keyboard, display, mouse, motion, idle, windowClosing, windowDrawable});
@@ -189,14 +139,16 @@ int startUp(OptionReader& options)
     // Standard output carries a file: the line must not land in it.
     if (snapshotGoesToStandardOutput() || frameTimesGoToStandardOutput())
         sendResultLineToStandardError();
+    refuseUnusableDevice();
+    if (settings.validate) {
+        prepareValidation();
+    } else {
+        refuseUnrunnableHeadless();
+        checkMotionSteps(settings.motionSteps);
+    }
+    openSurface(options);
     if (settings.validate)
-        return startValidation(options);
-    refuseUnrunnableHeadless();
-    checkMotionSteps(settings.motionSteps);
-    if (settings.headless)
-        openOffScreen(options);
-    else
-        createWindow(options);
+        return startValidation();
     registerCallbacks();
     setUpEnvironmentTexture(readEnvironmentFile(options), settings.textureFilter, settings.texturing != 0);
     buildDisplayLists(settings.sceneKind, settings.divisions, settings.texturing != 0, settings.skyUDivisions,

@@ -5,11 +5,8 @@
 #include <cstdlib>
 
 #include "app/settings.h"
-#include "app/startup.h"
 #include "platform/frame_loop.h"
-#include "platform/headless_context.h"
 #include "platform/exit_status.h"
-#include "platform/quit.h"
 #include "render/run_result.h"
 #include "validation/check_scene.h"
 #include "validation/run_checks.h"
@@ -58,19 +55,16 @@ void failWithoutChecks()
 
 } // namespace
 
-int startValidation(OptionReader& options)
+void prepareValidation()
 {
     std::atexit(failWithoutChecks);
     settings.windowWidth = checkSide;
     settings.windowHeight = checkSide;
     settings.bufferMode = GLUT_DOUBLE;
-    if (settings.headless) {
-        if (!headlessAvailable())
-            refuse("-headless is not available on this platform");
-        openOffScreen(options);
-    } else {
-        createWindow(options);
-    }
+}
+
+int startValidation()
+{
     frameLoop().registerCallbacks(
         {recordSize, nullptr, validationDisplay, nullptr, nullptr, nullptr, nullptr, nullptr});
     frameLoop().startTimer(showDeadlineMs, checkShown, 0);

@@ -54,11 +54,14 @@ int gobletTriangles(int divisions)
     return static_cast<int>(std::min<std::int64_t>(triangles, std::numeric_limits<int>::max()));
 }
 
-void buildGoblet(int divisions, float size, bool emitNormals)
+std::optional<BuildFailure> buildGoblet(int divisions, float size, bool emitNormals)
 {
     if (divisions < 3)
-        return;
-    drawGoblet(makeGobletMesh(divisions, size), emitNormals);
+        return std::nullopt;
+    const RevolvedMesh mesh = makeGobletMesh(divisions, size);
+    if (!mesh.failure())
+        drawGoblet(mesh, emitNormals);
+    return mesh.failure();
 }
 
 void drawGoblet(const RevolvedMesh& mesh, bool emitNormals)

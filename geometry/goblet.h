@@ -3,7 +3,9 @@
 // two triangle fans and 37 quad strips.
 
 #include <array>
+#include <optional>
 
+#include "geometry/build_failure.h"
 #include "geometry/revolved_mesh.h"
 
 constexpr int gobletProfilePoints = 40;
@@ -18,8 +20,9 @@ RevolvedMesh makeGobletMesh(int divisions, float size);
 int gobletTriangles(int divisions);
 
 // Emits the goblet into whatever the GL is compiling; with emitNormals each
-// vertex is preceded by its normal.
-void buildGoblet(int divisions, float size, bool emitNormals);
+// vertex is preceded by its normal. A mesh that cannot be built emits
+// nothing and is returned.
+std::optional<BuildFailure> buildGoblet(int divisions, float size, bool emitNormals);
 
 // The goblet's emitter: tied to its profile (39 segments, a pole at each end).
 // A mesh of any other shape, or one left unrevolved, emits nothing.

@@ -2,9 +2,7 @@
 
 #include <cmath>
 #include <new>
-#include <string>
 
-#include "app/program_error.h"
 #include "geometry/angles.h"
 
 namespace {
@@ -27,13 +25,16 @@ RevolvedMesh::RevolvedMesh(std::int64_t cellCount)
 {
     if (cellCount <= 0)
         return;
-    if (cellCount > maxMeshCells)
-        reportProgramError("Too many divisions: the mesh would need " + std::to_string(cellCount) +
-                          " cells, at most " + std::to_string(maxMeshCells) + " are allowed");
+    if (cellCount > maxMeshCells) {
+        failure_ = BuildFailure{BuildFailure::Reason::TooManyCells, cellCount, maxMeshCells};
+        return;
+    }
     // Default-initialised on purpose: revolve writes every cell it uses.
     cells_.reset(new (std::nothrow) MeshCell[static_cast<std::size_t>(cellCount)]);
-    if (!cells_)
-        reportProgramError("Can't allocate a mesh of " + std::to_string(cellCount) + " cells");
+    if (!cells_) {
+        failure_ = BuildFailure{BuildFailure::Reason::NoMemory, cellCount, 0};
+        return;
+    }
     cellCapacity_ = static_cast<int>(cellCount);
 }
 

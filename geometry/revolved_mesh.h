@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
+#include "geometry/build_failure.h"
 #include "geometry/vec3.h"
 
 struct ProfilePoint {
@@ -37,8 +39,11 @@ std::int64_t meshCellCount(std::int64_t sectors, std::int64_t segments);
 class RevolvedMesh {
 public:
     // Allocates cellCount uninitialised cells (none when negative). A count
-    // above maxMeshCells, or memory that cannot be had, is a fatal error.
+    // above maxMeshCells, or memory that cannot be had, leaves no cells and
+    // is kept in failure().
     explicit RevolvedMesh(std::int64_t cellCount);
+
+    const std::optional<BuildFailure>& failure() const { return failure_; }
 
     int cellCapacity() const { return cellCapacity_; }
     bool startPole() const { return startPole_; }
@@ -74,6 +79,7 @@ private:
 
     int cellCapacity_ = 0;
     std::unique_ptr<MeshCell[]> cells_;
+    std::optional<BuildFailure> failure_;
     bool startPole_ = false;
     bool endPole_ = false;
     int segmentsAround_ = 0;

@@ -41,9 +41,12 @@ RevolvedMesh makeSkyMesh(int sectors, int rings, float radius)
     return mesh;
 }
 
-void buildSky(int sectors, int rings, float radius)
+std::optional<BuildFailure> buildSky(int sectors, int rings, float radius)
 {
-    drawSkyMesh(makeSkyMesh(sectors, rings, radius));
+    const RevolvedMesh mesh = makeSkyMesh(sectors, rings, radius);
+    if (!mesh.failure())
+        drawSkyMesh(mesh);
+    return mesh.failure();
 }
 
 void drawSkyMesh(const RevolvedMesh& mesh)

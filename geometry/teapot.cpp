@@ -2,7 +2,6 @@
 
 #include <GL/gl.h>
 
-#include "app/program_error.h"
 #include "geometry/revolved_mesh.h"
 
 namespace {
@@ -15,12 +14,6 @@ constexpr int maxTeapotGrid = 362;
 static_assert(32LL * maxTeapotGrid * maxTeapotGrid <= maxMeshCells &&
                   32LL * (maxTeapotGrid + 1) * (maxTeapotGrid + 1) > maxMeshCells,
               "the teapot's grid bound follows the mesh bound");
-
-void checkTeapotGrid(int grid)
-{
-    if (grid > maxTeapotGrid)
-        reportTooMany("divisions for the teapot", grid, maxTeapotGrid);
-}
 
 // Builds one grid: point numbers taken with the columns as stored or reversed,
 // each point's x and y multiplied by the given signs.
@@ -61,9 +54,10 @@ std::array<TeapotControlGrid, 32> teapotControlGrids()
     return grids;
 }
 
-void drawTeapot(int grid, double size)
+std::optional<BuildFailure> drawTeapot(int grid, double size)
 {
-    checkTeapotGrid(grid);
+    if (grid > maxTeapotGrid)
+        return BuildFailure{BuildFailure::Reason::TeapotGrid, grid, maxTeapotGrid};
     glEnable(GL_AUTO_NORMAL);
     glEnable(GL_MAP2_VERTEX_3);
     // Applied last call first: lower the pot to span z -1.5 to 1.65, scale it,
@@ -85,4 +79,5 @@ void drawTeapot(int grid, double size)
             glEvalMesh2(GL_FILL, 0, grid, 0, grid);
         }
     }
+    return std::nullopt;
 }

@@ -2,6 +2,9 @@
 // The Bezier teapot, evaluated by the GL's two-dimensional evaluators.
 
 #include <array>
+#include <optional>
+
+#include "geometry/build_failure.h"
 
 constexpr int teapotPointCount = 127;
 constexpr int teapotPatchCount = 10;
@@ -24,5 +27,6 @@ std::array<TeapotControlGrid, 32> teapotControlGrids();
 // Emits the teapot into whatever the GL is compiling: grid x grid quads per
 // surface, standing upright along +y, spout along +x, twice the data's size
 // for size 4. Leaves auto-normals, the vertex map and the transformation on.
-// A grid above 362 (more quads than the largest mesh has cells) is a fatal error.
-void drawTeapot(int grid, double size);
+// A grid above 362 (more quads than the largest mesh has cells) emits nothing
+// and is returned.
+std::optional<BuildFailure> drawTeapot(int grid, double size);

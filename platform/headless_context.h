@@ -6,6 +6,7 @@
 bool headlessAvailable();
 
 #include <string>
+#include <vector>
 
 struct HeadlessSize {
     int width;
@@ -14,10 +15,32 @@ struct HeadlessSize {
     std::string failure;
 };
 
+// Means "no device chosen": the candidates below, in their order.
+constexpr int anyHeadlessDevice = -1;
+
 // Makes current a compatibility-profile OpenGL context that draws into an
 // off-screen buffer of width × height with 8-bit red, green, blue and alpha
 // and a depth buffer of at least 24 bits. Tries EGL's devices, GPUs before
 // software ones, then the surfaceless platform, each through the whole
 // set-up before the next. Returns the buffer's size, or "no EGL candidate
 // could draw: " and each candidate's name and reason, "; " between them.
-HeadlessSize openHeadlessContext(int width, int height);
+// A device number (EGL's order) tries that device alone: its failure reads
+// "-device N could not draw: " and its name and reason.
+HeadlessSize openHeadlessContext(int width, int height, int device = anyHeadlessDevice);
+
+// The devices EGL lists; 0 where it cannot start or offers no device list.
+int headlessDeviceCount();
+
+// One EGL device, as a context made on it shows it.
+struct HeadlessDevice {
+    // The DRM render node, else the primary node, else "software" for a
+    // software device, else "-".
+    std::string node;
+    // GL_RENDERER; empty when no context could be made, failure says why.
+    std::string renderer;
+    std::string failure;
+};
+
+// Every device EGL lists, in its order, each taken through the same set-up
+// as a run and let go again.
+std::vector<HeadlessDevice> headlessDevices();

@@ -2,10 +2,11 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+#include <GL/gl.h>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
-
 
 namespace {
 
@@ -36,16 +37,54 @@ struct EglCandidate {
     void* native;
 };
 
-// The device's node, as the user sees it in /dev; empty where EGL names none.
-std::string deviceFile(PFNEGLQUERYDEVICESTRINGEXTPROC deviceString, EGLDeviceEXT device)
+// The devices EGL lists, in its order, and the query that names them; no
+// devices where EGL cannot start or offers no device list.
+struct EglDevices {
+    std::vector<EGLDeviceEXT> devices;
+    PFNEGLQUERYDEVICESTRINGEXTPROC deviceString = nullptr;
+
+    bool software(std::size_t i) const
+    {
+        return hasToken(deviceString(devices[i], EGL_EXTENSIONS), "EGL_MESA_device_software");
+    }
+
+    // The device's node, as the user sees it in /dev; empty where EGL names
+    // none (Mesa's software device offers the render-node query, and no name).
+    std::string file(std::size_t i) const
+    {
+        const char* extensions = deviceString(devices[i], EGL_EXTENSIONS);
+        const char* file = nullptr;
+        if (hasToken(extensions, "EGL_EXT_device_drm_render_node"))
+            file = deviceString(devices[i], EGL_DRM_RENDER_NODE_FILE_EXT);
+        if (!file && hasToken(extensions, "EGL_EXT_device_drm"))
+            file = deviceString(devices[i], EGL_DRM_DEVICE_FILE_EXT);
+        return file ? file : "";
+    }
+
+    EglCandidate candidate(std::size_t i) const
+    {
+        std::string name = (software(i) ? "software device " : "device ") + std::to_string(i);
+        const std::string node = file(i);
+        if (!node.empty())
+            name += " (" + node + ")";
+        return {name, EGL_PLATFORM_DEVICE_EXT, devices[i]};
+    }
+};
+
+EglDevices eglDevices()
 {
-    const char* extensions = deviceString(device, EGL_EXTENSIONS);
-    const char* file = nullptr;
-    if (hasToken(extensions, "EGL_EXT_device_drm_render_node"))
-        file = deviceString(device, EGL_DRM_RENDER_NODE_FILE_EXT);
-    if (!file && hasToken(extensions, "EGL_EXT_device_drm"))
-        file = deviceString(device, EGL_DRM_DEVICE_FILE_EXT);
-    return file ? file : "";
+    EglDevices listed;
+    const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+    const auto queryDevices = entryPoint<PFNEGLQUERYDEVICESEXTPROC>("eglQueryDevicesEXT");
+    listed.deviceString = entryPoint<PFNEGLQUERYDEVICESTRINGEXTPROC>("eglQueryDeviceStringEXT");
+    EGLint count = 0;
+    if (!hasToken(client, "EGL_EXT_platform_device") || !queryDevices || !listed.deviceString ||
+        !queryDevices(0, nullptr, &count) || count <= 0)
+        return listed;
+    listed.devices.resize(static_cast<std::size_t>(count));
+    queryDevices(count, listed.devices.data(), &count);
+    listed.devices.resize(static_cast<std::size_t>(std::max(count, 0)));
+    return listed;
 }
 
 // Mesa lists its software device first: a GPU server must not end up
@@ -54,28 +93,14 @@ std::string deviceFile(PFNEGLQUERYDEVICESTRINGEXTPROC deviceString, EGLDeviceEXT
 std::vector<EglCandidate> eglCandidates()
 {
     std::vector<EglCandidate> candidates;
-    const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    const auto queryDevices = entryPoint<PFNEGLQUERYDEVICESEXTPROC>("eglQueryDevicesEXT");
-    const auto deviceString = entryPoint<PFNEGLQUERYDEVICESTRINGEXTPROC>("eglQueryDeviceStringEXT");
-    EGLint count = 0;
-    if (hasToken(client, "EGL_EXT_platform_device") && queryDevices && deviceString &&
-        queryDevices(0, nullptr, &count) && count > 0) {
-        std::vector<EGLDeviceEXT> devices(static_cast<std::size_t>(count));
-        queryDevices(count, devices.data(), &count);
-        devices.resize(static_cast<std::size_t>(count));
-        for (const bool software : {false, true}) {
-            for (std::size_t i = 0; i < devices.size(); ++i) {
-                if (hasToken(deviceString(devices[i], EGL_EXTENSIONS), "EGL_MESA_device_software") != software)
-                    continue;
-                std::string name = (software ? "software device " : "device ") + std::to_string(i);
-                const std::string file = deviceFile(deviceString, devices[i]);
-                if (!file.empty())
-                    name += " (" + file + ")";
-                candidates.push_back({name, EGL_PLATFORM_DEVICE_EXT, devices[i]});
-            }
+    const EglDevices listed = eglDevices();
+    for (const bool software : {false, true}) {
+        for (std::size_t i = 0; i < listed.devices.size(); ++i) {
+            if (listed.software(i) == software)
+                candidates.push_back(listed.candidate(i));
         }
     }
-    if (hasToken(client, "EGL_MESA_platform_surfaceless"))
+    if (hasToken(eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS), "EGL_MESA_platform_surfaceless"))
         candidates.push_back({"surfaceless", EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY});
     return candidates;
 }
@@ -119,7 +144,7 @@ struct SetUp {
     EGLContext context = EGL_NO_CONTEXT;
     bool kept = false;
 
-    explicit SetUp(EGLDisplay opened) : display(opened) {}
+    SetUp() = default;
     ~SetUp()
     {
         if (display == EGL_NO_DISPLAY || kept)
@@ -136,14 +161,14 @@ struct SetUp {
     SetUp& operator=(const SetUp&) = delete;
 };
 
-// Takes one candidate through the whole set-up, display to current context.
-// Returns the buffer's size, or why this candidate cannot draw.
-HeadlessSize tryCandidate(const EglCandidate& candidate, int width, int height)
+// Takes one candidate through the whole set-up, display to current context,
+// into setUp. Returns the buffer's size, or why this candidate cannot draw.
+HeadlessSize tryCandidate(SetUp& setUp, const EglCandidate& candidate, int width, int height)
 {
     const auto platformDisplay = entryPoint<PFNEGLGETPLATFORMDISPLAYEXTPROC>("eglGetPlatformDisplayEXT");
     if (!platformDisplay)
         return {0, 0, "EGL offers no eglGetPlatformDisplayEXT"};
-    SetUp setUp(platformDisplay(candidate.platform, candidate.native, nullptr));
+    setUp.display = platformDisplay(candidate.platform, candidate.native, nullptr);
     const EGLDisplay display = setUp.display;
     if (display == EGL_NO_DISPLAY)
         return {0, 0, "EGL gives no display for it"};
@@ -168,7 +193,6 @@ HeadlessSize tryCandidate(const EglCandidate& candidate, int width, int height)
     EGLint actualHeight = height;
     eglQuerySurface(display, setUp.surface, EGL_WIDTH, &actualWidth);
     eglQuerySurface(display, setUp.surface, EGL_HEIGHT, &actualHeight);
-    setUp.kept = true;
     return {actualWidth, actualHeight, {}};
 }
 
@@ -179,17 +203,53 @@ bool headlessAvailable()
     return true;
 }
 
-HeadlessSize openHeadlessContext(int width, int height)
+HeadlessSize openHeadlessContext(int width, int height, int device)
 {
-    const std::vector<EglCandidate> candidates = eglCandidates();
-    if (candidates.empty())
-        return {0, 0, "no EGL candidate could draw: EGL lists no device and no surfaceless platform"};
-    std::string failures;
-    for (const EglCandidate& candidate : candidates) {
-        const HeadlessSize size = tryCandidate(candidate, width, height);
-        if (size.failure.empty())
-            return size;
-        failures += (failures.empty() ? "" : "; ") + candidate.name + ": " + size.failure;
+    std::vector<EglCandidate> candidates;
+    std::string failures = "no EGL candidate could draw: ";
+    if (device == anyHeadlessDevice) {
+        candidates = eglCandidates();
+        if (candidates.empty())
+            return {0, 0, failures + "EGL lists no device and no surfaceless platform"};
+    } else {
+        failures = "-device " + std::to_string(device) + " could not draw: ";
+        const EglDevices listed = eglDevices();
+        if (device < 0 || static_cast<std::size_t>(device) >= listed.devices.size())
+            return {0, 0, failures + "EGL lists no such device"};
+        candidates.push_back(listed.candidate(static_cast<std::size_t>(device)));
     }
-    return {0, 0, "no EGL candidate could draw: " + failures};
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        SetUp setUp;
+        const HeadlessSize size = tryCandidate(setUp, candidates[i], width, height);
+        if (size.failure.empty()) {
+            setUp.kept = true;
+            return size;
+        }
+        failures += (i == 0 ? "" : "; ") + candidates[i].name + ": " + size.failure;
+    }
+    return {0, 0, failures};
+}
+
+int headlessDeviceCount()
+{
+    return static_cast<int>(eglDevices().devices.size());
+}
+
+std::vector<HeadlessDevice> headlessDevices()
+{
+    const EglDevices listed = eglDevices();
+    std::vector<HeadlessDevice> shown;
+    for (std::size_t i = 0; i < listed.devices.size(); ++i) {
+        HeadlessDevice device{listed.file(i), "", ""};
+        if (device.node.empty())
+            device.node = listed.software(i) ? "software" : "-";
+        SetUp setUp;
+        device.failure = tryCandidate(setUp, listed.candidate(i), 16, 16).failure;
+        if (device.failure.empty()) {
+            const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+            device.renderer = renderer ? renderer : "";
+        }
+        shown.push_back(device);
+    }
+    return shown;
 }

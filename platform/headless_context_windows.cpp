@@ -5,7 +5,17 @@ bool headlessAvailable()
     return false;
 }
 
-HeadlessSize openHeadlessContext(int, int)
+HeadlessSize openHeadlessContext(int, int, int)
 {
     return {0, 0, "headless runs need EGL, which Windows lacks"};
+}
+
+int headlessDeviceCount()
+{
+    return 0;
+}
+
+std::vector<HeadlessDevice> headlessDevices()
+{
+    return {};
 }

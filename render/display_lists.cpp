@@ -1,5 +1,7 @@
 #include "render/display_lists.h"
 
+#include <string>
+
 #include "app/program_error.h"
 #include "geometry/goblet.h"
 #include "geometry/sky.h"
@@ -32,6 +34,23 @@ void drawTexturedQuad()
     glEnd();
 }
 
+// Geometry says why a shape was not built; the report words it.
+void reportUnbuilt(const std::optional<BuildFailure>& failure)
+{
+    if (!failure)
+        return;
+    const std::string count = std::to_string(failure->count);
+    switch (failure->reason) {
+    case BuildFailure::Reason::TooManyCells:
+        reportProgramError("Too many divisions: the mesh would need " + count + " cells, at most " +
+                           std::to_string(failure->limit) + " are allowed");
+    case BuildFailure::Reason::NoMemory:
+        reportProgramError("Can't allocate a mesh of " + count + " cells");
+    case BuildFailure::Reason::TeapotGrid:
+        reportTooMany("divisions for the teapot", failure->count, failure->limit);
+    }
+}
+
 } // namespace
 
 GLuint allocateListName(GLuint& field)
@@ -47,7 +66,7 @@ void buildObjectList(SceneKind scene, int divisions, bool texturing)
     glNewList(allocateListName(frameState.objectList), GL_COMPILE);
     switch (scene) {
     case SceneKind::Goblet:
-        buildGoblet(divisions, gobletSize, texturing);
+        reportUnbuilt(buildGoblet(divisions, gobletSize, texturing));
         frameState.objectTriangles = gobletTriangles(divisions);
         break;
     case SceneKind::TexturedQuad:
@@ -55,7 +74,7 @@ void buildObjectList(SceneKind scene, int divisions, bool texturing)
             drawTexturedQuad();
         break;
     case SceneKind::Teapot:
-        drawTeapot(divisions, teapotSize);
+        reportUnbuilt(drawTeapot(divisions, teapotSize));
         break;
     }
     glEndList();
@@ -64,7 +83,7 @@ void buildObjectList(SceneKind scene, int divisions, bool texturing)
 void buildSkyList(int sectors, int rings)
 {
     glNewList(allocateListName(frameState.skyList), GL_COMPILE);
-    buildSky(sectors, rings, skyRadius);
+    reportUnbuilt(buildSky(sectors, rings, skyRadius));
     glEndList();
 }
 

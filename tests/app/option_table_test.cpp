@@ -6,7 +6,7 @@
 
 #include "app/option_table.h"
 #include "app/settings.h"
-#include "app/startup.h"
+#include "app/surface.h"
 #include "options/option_reader.h"
 #include "render/frame_state.h"
 
@@ -255,6 +255,22 @@ TEST(OptionTable, SwapIntervalGivenOrNot)
     apply({"-swapinterval", "-99999999999"});
     EXPECT_NE(settings.swapInterval, optionAbsent);
     EXPECT_LT(settings.swapInterval, 0);
+}
+
+// The rows added last take only forms no older row had: -d still reaches
+// -divide and -l nothing.
+TEST(OptionTable, DeviceRowsLeaveTheOlderAbbreviations)
+{
+    EXPECT_TRUE(apply({"-d", "3", "-de", "1", "-li"}).empty());
+    EXPECT_EQ(settings.divisions, 3);
+    EXPECT_EQ(settings.device, 1);
+    EXPECT_EQ(settings.listDevices, 1);
+    EXPECT_EQ(apply({"-l", "-d", "4"}), Strings{"-l"});
+    EXPECT_EQ(settings.divisions, 4);
+    EXPECT_EQ(settings.device, optionAbsent);
+    EXPECT_EQ(settings.listDevices, 0);
+    apply({"-device", "-2147483648"});
+    EXPECT_NE(settings.device, optionAbsent);
 }
 
 TEST(OptionTable, ProjectionPrecedence)

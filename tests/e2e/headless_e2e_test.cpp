@@ -58,6 +58,16 @@ std::vector<std::string> lines(const std::string& text)
     return all;
 }
 
+// The shim whose device displays make no pbuffer, for LD_PRELOAD.
+std::string refusingPreload()
+{
+#ifdef QLXTEST_SANITIZER_PRELOAD
+    return std::string(QLXTEST_REFUSE_DEVICE_PBUFFERS) + ":" + QLXTEST_SANITIZER_PRELOAD;
+#else
+    return QLXTEST_REFUSE_DEVICE_PBUFFERS;
+#endif
+}
+
 class Headless : public ::testing::Test {
 protected:
     Headless() { ::unsetenv("DISPLAY"); }
@@ -80,7 +90,8 @@ TEST_F(Headless, CommandLinesThatCannotRunAreRefusedInOneLine)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"-headless"}, {"-headless", "-frames", "0", "-seconds", "-1"}, {"-headless", "-seconds", "1e400"},
-             {"-headless", "-FPS", "-frames", "5"}}) {
+             {"-headless", "-FPS", "-frames", "5"}, {"-headless", "-frames", "5", "-device", "99"},
+             {"-headless", "-validate", "-device", "-1"}, {"-frames", "5", "-device", "0"}}) {
         SCOPED_TRACE(args.size());
         const Outcome run = runProgram(args, "", "", {}, 30000);
         EXPECT_EQ(run.status, 2);
@@ -94,11 +105,7 @@ TEST_F(Headless, CommandLinesThatCannotRunAreRefusedInOneLine)
 // line names every candidate and what it refused.
 TEST_F(Headless, ACandidateThatFailsPartWayGivesWayToTheNext)
 {
-#ifdef QLXTEST_SANITIZER_PRELOAD
-    const std::string preload = std::string(QLXTEST_REFUSE_DEVICE_PBUFFERS) + ":" + QLXTEST_SANITIZER_PRELOAD;
-#else
-    const std::string preload = QLXTEST_REFUSE_DEVICE_PBUFFERS;
-#endif
+    const std::string preload = refusingPreload();
     const std::vector<std::string> args{"-headless", "-width", "64", "-height", "64", "-frames", "3"};
     const Outcome onSurfaceless = runProgram(args, "", "", {}, 60000, {{"LD_PRELOAD", preload}});
     EXPECT_EQ(onSurfaceless.status, 0) << onSurfaceless.err;
@@ -114,6 +121,47 @@ TEST_F(Headless, ACandidateThatFailsPartWayGivesWayToTheNext)
                                     "((software )?device \\d+( \\(/dev/\\S+\\))?: " + refused + "; )*"
                                     "software device \\d+: " + refused + "; surfaceless: " + refused + "\\.\n");
     EXPECT_TRUE(std::regex_match(nowhere.err, everyCandidate)) << nowhere.err;
+}
+
+// Each line: number, node, renderer. Mesa always offers its software device.
+TEST_F(Headless, DevicesAreListedAndChosenByNumber)
+{
+    const Outcome listed = runProgram({"-listdevices"}, "", "", {}, 60000);
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.err, "");
+    std::string software;
+    std::string renderer;
+    const auto out = lines(listed.out);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        std::smatch line;
+        ASSERT_TRUE(std::regex_match(out[i], line, std::regex("(\\d+) (\\S+) (.+)"))) << out[i];
+        EXPECT_EQ(line[1], std::to_string(i));
+        if (line[2] == "software" && software.empty()) {
+            software = line[1];
+            renderer = line[3];
+        }
+    }
+    ASSERT_FALSE(software.empty()) << listed.out;
+    EXPECT_NE(renderer[0], '(') << renderer;
+
+    const std::vector<std::string> run{"-headless", "-width", "64", "-height", "64", "-frames", "2", "-device",
+                                       software};
+    const Outcome chosen = runProgram(run, "", "", {}, 60000);
+    EXPECT_EQ(chosen.status, 0) << chosen.err;
+    EXPECT_NE(chosen.out.find(" renderer=\"" + renderer + "\" "), std::string::npos) << chosen.out;
+
+    // The chosen device alone: no other candidate stands in for it.
+    const Outcome refused = runProgram(run, "", "", {}, 60000, {{"LD_PRELOAD", refusingPreload()}});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, "Headless run: -device " + software + " could not draw: software device " + software +
+                               ": EGL cannot make a 64 x 64 buffer.\n");
+
+    const Outcome noEgl =
+        runProgram({"-listdevices"}, "", "", {}, 60000, {{"__EGL_VENDOR_LIBRARY_FILENAMES", "/nonexistent.json"}});
+    EXPECT_EQ(noEgl.status, 1);
+    EXPECT_EQ(noEgl.out, "");
+    EXPECT_EQ(lines(noEgl.err).size(), 1u) << noEgl.err;
 }
 
 // On a display the box could show and would wait for its OK: neither a
