@@ -112,10 +112,21 @@ void __wrap_glNormal3fv(const GLfloat* v)
 
 namespace {
 
+// The program's goblet, or the end of the run: a loop over nothing measures nothing.
+void buildGobletOrEnd(bool emitNormals)
+{
+    if (const auto failure = buildGoblet(options.divisions, 4.8f, emitNormals)) {
+        std::fprintf(stderr, "qlx_reference: the goblet of %d divisions cannot be built (%lld cells, at most %lld)\n",
+                     options.divisions, static_cast<long long>(failure->count),
+                     static_cast<long long>(failure->limit));
+        std::exit(1);
+    }
+}
+
 void captureGoblet()
 {
     capturing = true;
-    buildGoblet(options.divisions, 4.8f, false);
+    buildGobletOrEnd(false);
     capturing = false;
 }
 
@@ -366,7 +377,7 @@ int main(int argc, char** argv)
     if (options.mode == Mode::List || options.mode == Mode::Scene) {
         objectList = glGenLists(1);
         glNewList(objectList, GL_COMPILE);
-        buildGoblet(options.divisions, 4.8f, options.mode == Mode::Scene);
+        buildGobletOrEnd(options.mode == Mode::Scene);
         glEndList();
     } else {
         uploadBuffers();
