@@ -13,6 +13,7 @@ A move the better way under the same conditions is an improvement, which is
 reported but passes."""
 
 import json
+import math
 
 # (figure, name printed, +1 when higher is better, -1 when lower is)
 COMPARED = (("fps", "FPS", +1), ("frame_ms_p99", "p99 frame time (ms)", -1))
@@ -36,7 +37,19 @@ def load(path):
         raise BaselineError("the baseline %s is no JSON: %s" % (path, error))
     if not isinstance(data, dict) or not isinstance(data.get("figures"), dict):
         raise BaselineError("the baseline %s has no figures: write it with qlxtest-bench --json" % path)
+    # Checked here, before any run, rather than failing in compare() after them.
+    for key, _, _ in COMPARED:
+        if key in data["figures"] and not _usable(data["figures"][key]):
+            raise BaselineError("the baseline %s has a malformed %s: write it with qlxtest-bench --json"
+                                % (path, key))
     return data
+
+
+def _usable(summary):
+    """A summary as --json writes it: finite numbers for the median and the range."""
+    def number(value):
+        return isinstance(value, (int, float)) and not isinstance(value, bool) and math.isfinite(value)
+    return isinstance(summary, dict) and all(number(summary.get(k)) for k in ("median", "min", "max", "n"))
 
 
 def compare(baseline, current, threshold_percent):

@@ -5,6 +5,7 @@
 // Whether this platform can draw without a window system.
 bool headlessAvailable();
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,9 @@ struct HeadlessSize {
     std::string failure;
 };
 
-// Means "no device chosen": the candidates below, in their order.
-constexpr int anyHeadlessDevice = -1;
+// Means "no device chosen": the candidates below, in their order. Not -1:
+// -device -1 is a number EGL does not list, and fails as one.
+constexpr int anyHeadlessDevice = INT_MIN;
 
 // Makes current a compatibility-profile OpenGL context that draws into an
 // off-screen buffer of width × height with 8-bit red, green, blue and alpha

@@ -21,7 +21,8 @@ RateFormat rateFormatFor(int maxTriangles, SceneKind sceneKind)
 
 double trianglesPerFrame(int objectTriangles, int blurSteps)
 {
-    const double draws = blurSteps != 0 ? 2.0 * blurSteps - 1.0 : 1.0;
+    // A count below 1 (a negative -motion) draws the first sub-frame alone.
+    const double draws = blurSteps > 1 ? 2.0 * blurSteps - 1.0 : 1.0;
     return objectTriangles * draws;
 }
 

@@ -23,7 +23,8 @@ void takeDragMovement(FrameState& state, float motionSpeed, int windowWidth, int
 SpinStep spinStep(const float velocity[2], int steps, float measuredFps, float fixedStepMs)
 {
     SpinStep step{velocity[0], velocity[1]};
-    if (steps != 0) {
+    // Below 1 sub-frame (a negative -motion) the one drawn takes the whole step.
+    if (steps > 1) {
         step.x /= static_cast<float>(steps);
         step.y /= static_cast<float>(steps);
     }

@@ -22,8 +22,8 @@ struct SpinRotation {
 // stays, so a press that does not move neither stops nor changes the spin.
 void takeDragMovement(FrameState& state, float motionSpeed, int windowWidth, int windowHeight);
 
-// One orientation step: the velocity shared out over the blur steps (0 = no
-// blur) and scaled to 20 / measuredFps so the on-screen speed does not depend
+// One orientation step: the velocity shared out over the blur steps (below 2: no
+// sharing) and scaled to 20 / measuredFps so the on-screen speed does not depend
 // on the frame rate. Before the first rate sample the step is unscaled. A
 // fixed step above 0 (milliseconds) scales by 20 x fixedStepMs / 1000 instead,
 // from the first frame on, so frame N is the same on every run.

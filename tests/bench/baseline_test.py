@@ -80,6 +80,23 @@ class BaselineRule(unittest.TestCase):
                                             {"fps": spread(99, 98, 100), "frame_ms_p99": spread(9, 8, 10)})
         self.assertEqual((verdicts, status), ({"fps": "within the threshold"}, 0))
 
+    def test_malformed_figures_are_refused_on_load(self):
+        # Valid JSON that no --json wrote: refused before any run, not a traceback after them.
+        cases = [
+            ("no range", {"fps": {"median": 100}}),
+            ("text", {"fps": dict(spread(100, 98, 102), median="100")}),
+            ("not a summary", {"fps": 5}),
+            ("not a number", {"frame_ms_p99": dict(spread(10, 9, 11), median=float("nan"))}),
+        ]
+        for case, figures in cases:
+            with self.subTest(case):
+                path = baseline_file(figures)
+                try:
+                    with self.assertRaisesRegex(qlxbaseline.BaselineError, "malformed"):
+                        qlxbaseline.load(path)
+                finally:
+                    os.unlink(path)
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -55,6 +55,21 @@ class Runner(unittest.TestCase):
         regressions = sorted(line.split(":")[0] for line in output.splitlines() if line.startswith("REGRESSION"))
         self.assertEqual(regressions, ["REGRESSION fps", "REGRESSION frame_ms_p99"], output)
 
+    def test_bad_arguments_end_with_one_line_before_any_run(self):
+        cases = [
+            ("--plot", self.path("missing/frames.png"), 1),
+            ("--json", self.dir.name, 1),
+            ("--csv", self.dir.name, 1),
+            ("--exe", self.path("missing"), 1),
+            ("--threshold", "nan", 2),
+        ]
+        for option, value, expected in cases:
+            with self.subTest(option):
+                status, output = run_runner(option, value, "--", *SCENE)
+                self.assertEqual(status, expected, output)
+                self.assertNotIn("Traceback", output)
+                self.assertNotIn("renderer", output)
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -162,6 +162,11 @@ TEST_F(Headless, DevicesAreListedAndChosenByNumber)
     EXPECT_EQ(noEgl.status, 1);
     EXPECT_EQ(noEgl.out, "");
     EXPECT_EQ(lines(noEgl.err).size(), 1u) << noEgl.err;
+    // Where EGL lists nothing, -1 is a device like any other, not "any device".
+    const Outcome minusOne = runProgram({"-headless", "-frames", "1", "-device", "-1"}, "", "", {}, 60000,
+                                        {{"__EGL_VENDOR_LIBRARY_FILENAMES", "/nonexistent.json"}});
+    EXPECT_EQ(minusOne.status, 1);
+    EXPECT_EQ(minusOne.err, "Headless run: -device -1 could not draw: EGL lists no such device.\n");
 }
 
 // On a display the box could show and would wait for its OK: neither a

@@ -30,6 +30,8 @@ TEST(TriangleRate, OneSubFrameCountsOneDraw)
 {
     EXPECT_FLOAT_EQ(kiloTrianglesPerSecond(1000, 1, 10.0f), 10.0f);
     EXPECT_FLOAT_EQ(kiloTrianglesPerSecond(0, 8, 60.0f), 0.0f);
+    // A negative -motion blurs nothing: the frame draws the object once.
+    EXPECT_FLOAT_EQ(kiloTrianglesPerSecond(1000, -5, 10.0f), 10.0f);
 }
 
 // Triangles times draws passes the int range long before the rate does.

@@ -64,6 +64,10 @@ TEST(SpinStep, UnscaledBeforeTheFirstRateAndSharedOverBlurSteps)
     const SpinStep blurred = spinStep(velocity, 8, 0.0f);
     EXPECT_FLOAT_EQ(blurred.x, 0.078125f);
     EXPECT_FLOAT_EQ(blurred.y, -0.15625f);
+    // A negative -motion draws one sub-frame, which takes the whole step.
+    const SpinStep negative = spinStep(velocity, -5, 0.0f);
+    EXPECT_FLOAT_EQ(negative.x, 0.625f);
+    EXPECT_FLOAT_EQ(negative.y, -1.25f);
 }
 
 // One pixel per frame across a 512-pixel window at the default speed turns the
