@@ -4,25 +4,12 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
-namespace {
+#include "platform/extension_list.h"
 
-bool hasToken(const char* list, const char* token)
-{
-    if (!list)
-        return false;
-    const std::size_t length = std::strlen(token);
-    for (const char* at = std::strstr(list, token); at; at = std::strstr(at + 1, token)) {
-        const bool startsWord = at == list || at[-1] == ' ';
-        const bool endsWord = at[length] == ' ' || at[length] == '\0';
-        if (startsWord && endsWord)
-            return true;
-    }
-    return false;
-}
+namespace {
 
 template <typename Function>
 Function entryPoint(const char* name)
@@ -45,7 +32,7 @@ struct EglDevices {
 
     bool software(std::size_t i) const
     {
-        return hasToken(deviceString(devices[i], EGL_EXTENSIONS), "EGL_MESA_device_software");
+        return namesExtension(deviceString(devices[i], EGL_EXTENSIONS), "EGL_MESA_device_software");
     }
 
     // The device's node, as the user sees it in /dev; empty where EGL names
@@ -54,9 +41,9 @@ struct EglDevices {
     {
         const char* extensions = deviceString(devices[i], EGL_EXTENSIONS);
         const char* file = nullptr;
-        if (hasToken(extensions, "EGL_EXT_device_drm_render_node"))
+        if (namesExtension(extensions, "EGL_EXT_device_drm_render_node"))
             file = deviceString(devices[i], EGL_DRM_RENDER_NODE_FILE_EXT);
-        if (!file && hasToken(extensions, "EGL_EXT_device_drm"))
+        if (!file && namesExtension(extensions, "EGL_EXT_device_drm"))
             file = deviceString(devices[i], EGL_DRM_DEVICE_FILE_EXT);
         return file ? file : "";
     }
@@ -78,7 +65,7 @@ EglDevices eglDevices()
     const auto queryDevices = entryPoint<PFNEGLQUERYDEVICESEXTPROC>("eglQueryDevicesEXT");
     listed.deviceString = entryPoint<PFNEGLQUERYDEVICESTRINGEXTPROC>("eglQueryDeviceStringEXT");
     EGLint count = 0;
-    if (!hasToken(client, "EGL_EXT_platform_device") || !queryDevices || !listed.deviceString ||
+    if (!namesExtension(client, "EGL_EXT_platform_device") || !queryDevices || !listed.deviceString ||
         !queryDevices(0, nullptr, &count) || count <= 0)
         return listed;
     listed.devices.resize(static_cast<std::size_t>(count));
@@ -100,7 +87,7 @@ std::vector<EglCandidate> eglCandidates()
                 candidates.push_back(listed.candidate(i));
         }
     }
-    if (hasToken(eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS), "EGL_MESA_platform_surfaceless"))
+    if (namesExtension(eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS), "EGL_MESA_platform_surfaceless"))
         candidates.push_back({"surfaceless", EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY});
     return candidates;
 }
@@ -174,7 +161,7 @@ HeadlessSize tryCandidate(SetUp& setUp, const EglCandidate& candidate, int width
         return {0, 0, "EGL gives no display for it"};
     if (!eglInitialize(display, nullptr, nullptr))
         return {0, 0, "EGL cannot initialise its display"};
-    if (!hasToken(eglQueryString(display, EGL_CLIENT_APIS), "OpenGL") || !eglBindAPI(EGL_OPENGL_API))
+    if (!namesExtension(eglQueryString(display, EGL_CLIENT_APIS), "OpenGL") || !eglBindAPI(EGL_OPENGL_API))
         return {0, 0, "it does not offer desktop OpenGL"};
     const EGLConfig config = chooseConfig(display);
     if (!config)
