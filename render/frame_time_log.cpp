@@ -14,7 +14,7 @@ TextString frameTimesFile;
 
 namespace {
 
-std::unique_ptr<FileReplacement> log;
+std::unique_ptr<FileReplacement> frameLog;
 
 void failWith(const std::string& problem)
 {
@@ -39,19 +39,19 @@ void openFrameTimeLog()
 {
     if (frameTimesFile.length() == 0)
         return;
-    log = std::make_unique<FileReplacement>();
-    const std::string problem = log->open(frameTimesFile.data());
+    frameLog = std::make_unique<FileReplacement>();
+    const std::string problem = frameLog->open(frameTimesFile.data());
     if (!problem.empty()) {
         failWith(problem);
         std::exit(1);
     }
     static const char header[] = "frame,end_seconds,duration_ms\n";
-    log->write(header, sizeof header - 1);
+    frameLog->write(header, sizeof header - 1);
 }
 
 void logFrame(const FrameDuration& frame)
 {
-    if (!log)
+    if (!frameLog)
         return;
     std::array<char, 1200> row{};
     char* const end = row.data() + row.size();
@@ -61,15 +61,15 @@ void logFrame(const FrameDuration& frame)
     *at++ = ',';
     at = put(at, end, frame.duration * 1000.0, 6);
     *at++ = '\n';
-    log->write(row.data(), static_cast<std::size_t>(at - row.data()));
+    frameLog->write(row.data(), static_cast<std::size_t>(at - row.data()));
 }
 
 void closeFrameTimeLog()
 {
-    if (!log)
+    if (!frameLog)
         return;
-    const std::string problem = log->commit();
-    log.reset();
+    const std::string problem = frameLog->commit();
+    frameLog.reset();
     if (problem.empty())
         return;
     failWith(problem);
