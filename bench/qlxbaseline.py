@@ -15,7 +15,7 @@ on the logarithms of the values, so that noise and changes are relative:
   interval   the change with log(1 + change) moved by K = 5 standard errors
 
 A figure moved (regression or improvement, by its direction) when the
-interval excludes no change and |change| exceeds the threshold. It is
+interval does not hold 0 (no change) and |change| exceeds the threshold. It is
 "within the threshold" when the whole interval lies within the threshold.
 Anything else is "too few repeats": the runs cannot tell a change of the
 threshold's size from their noise. That is also the verdict with fewer than
