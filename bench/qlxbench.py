@@ -128,22 +128,30 @@ class XServer:
                 raise BenchError("--current-display needs $DISPLAY")
             return self
         read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-nolisten", "tcp",
-             "-noreset", "+extension", "GLX"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n"):
-                chunk = pipe.read(1)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip():
-            self.process.kill()
-            raise BenchError("Xvfb did not start")
-        self.display = ":" + number.decode().strip()
+        try:
+            self.process = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-nolisten", "tcp",
+                 "-noreset", "+extension", "GLX"],
+                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except OSError as error:
+            raise BenchError("cannot start Xvfb (Debian: xvfb): %s" % (error.strerror or error))
+        finally:
+            os.close(write_end)
+        try:
+            number = b""
+            with os.fdopen(read_end, "rb") as pipe:
+                while not number.endswith(b"\n"):
+                    chunk = pipe.read(1)
+                    if not chunk:
+                        break
+                    number += chunk
+            if not number.strip():
+                raise BenchError("Xvfb did not start")
+            self.display = ":" + number.decode().strip()
+        except BaseException:
+            # __exit__ is not called when __enter__ fails: the server goes here.
+            self.__exit__()
+            raise
         return self
 
     def __exit__(self, *exc):
