@@ -8,7 +8,6 @@ noise."""
 import json
 import os
 import signal
-import stat
 import subprocess
 import sys
 import tempfile
