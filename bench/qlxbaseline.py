@@ -1,16 +1,31 @@
 """Compares the figures of a runner invocation with those of a baseline JSON
-that an earlier "qlxtest-bench --json" wrote.
+that an earlier "qlxtest-bench --json" wrote, from the per-run values that
+--json keeps.
 
-Two figures are compared, each by the median over the repeats: the frame
-rate (fps; lower is worse) and the 99th-percentile frame time (frame_ms_p99;
-higher is worse). A figure regressed when all of these hold:
-  - it moved the worse way by more than the threshold, relative to the
-    baseline's median;
-  - the new median lies outside [min, max] of the baseline's repeats;
-  - the baseline's median lies outside [min, max] of the new repeats.
-The last two mean that neither side's run-to-run spread explains the change.
-A move the better way under the same conditions is an improvement, which is
-reported but passes."""
+Two figures are compared: the frame rate (fps; lower is worse) and the
+99th-percentile frame time (frame_ms_p99; higher is worse). The rule works
+on the logarithms of the values, so that noise and changes are relative:
+
+  change     new median / baseline median - 1
+  noise      each side's scale, 1.4826 x the median absolute deviation of
+             the logs from their median (for an odd count the median's own
+             deviation, 0 by construction, is left out)
+  SE         sqrt(pi/2) x sqrt(noise_b^2 / n_b + noise_n^2 / n_n), the
+             standard error of the difference of the two log medians
+  interval   the change with log(1 + change) moved by K = 5 standard errors
+
+A figure moved (regression or improvement, by its direction) when the
+interval does not hold 0 (no change) and |change| exceeds the threshold. It is
+"within the threshold" when the whole interval lies within the threshold.
+Anything else is "too few repeats": the runs cannot tell a change of the
+threshold's size from their noise. That is also the verdict with fewer than
+three runs on either side, where no noise can be estimated.
+
+Medians and median deviations have a breakdown point of one half: one slow
+or fast run among five moves neither, so it can neither hide a change nor
+make one. K = 5 keeps two equal distributions from being flagged in more
+than about 3 % of comparisons down to three runs a side (the deviation of so
+few runs is itself uncertain)."""
 
 import json
 import math
@@ -21,13 +36,41 @@ COMPARED = (("fps", "FPS", +1), ("frame_ms_p99", "p99 frame time (ms)", -1))
 PASS = 0
 REGRESSION = 3
 
+# Standard errors a change must exceed, and the fewest runs a side that give
+# a noise estimate.
+K = 5.0
+MIN_REPEATS = 3
+MAD_TO_SIGMA = 1.4826
+MEDIAN_SE = math.sqrt(math.pi / 2.0)
+
 
 class BaselineError(RuntimeError):
     pass
 
 
+def _number(value):
+    return isinstance(value, (int, float)) and not isinstance(value, bool) and math.isfinite(value)
+
+
+def figure_problem(summary):
+    """Why a figure cannot be compared (None when it can): its per-run values
+    must be finite and positive."""
+    if not isinstance(summary, dict) or not isinstance(summary.get("values"), list):
+        return "no per-run values"
+    values = summary["values"]
+    if not values:
+        return "no value"
+    for value in values:
+        if not _number(value):
+            return "%r is no finite number" % (value,)
+        if value <= 0:
+            return "%r is not positive" % (value,)
+    return None
+
+
 def load(path):
-    """The JSON's figures: {name: {"median", "min", "max", "n"}}."""
+    """The baseline JSON, refused unless every compared figure it holds can
+    be used and it holds at least one."""
     try:
         with open(path) as f:
             data = json.load(f)
@@ -37,42 +80,77 @@ def load(path):
         raise BaselineError("the baseline %s is no JSON: %s" % (path, error))
     if not isinstance(data, dict) or not isinstance(data.get("figures"), dict):
         raise BaselineError("the baseline %s has no figures: write it with qlxtest-bench --json" % path)
-    # Checked here, before any run, rather than failing in compare() after them.
-    for key, _, _ in COMPARED:
-        if key in data["figures"] and not _usable(data["figures"][key]):
-            raise BaselineError("the baseline %s has a malformed %s: write it with qlxtest-bench --json"
-                                % (path, key))
+    present = [key for key, _, _ in COMPARED if key in data["figures"]]
+    if not present:
+        raise BaselineError("the baseline %s holds none of the compared figures (%s)"
+                            % (path, ", ".join(key for key, _, _ in COMPARED)))
+    for key in present:
+        problem = figure_problem(data["figures"][key])
+        if problem:
+            raise BaselineError("the baseline %s has a malformed %s: %s" % (path, key, problem))
     return data
 
 
-def _usable(summary):
-    """A summary as --json writes it: finite numbers for the median and the range."""
-    def number(value):
-        return isinstance(value, (int, float)) and not isinstance(value, bool) and math.isfinite(value)
-    return isinstance(summary, dict) and all(number(summary.get(k)) for k in ("median", "min", "max", "n"))
+def median(values):
+    ordered = sorted(values)
+    middle = len(ordered) // 2
+    return ordered[middle] if len(ordered) % 2 else (ordered[middle - 1] + ordered[middle]) / 2.0
+
+
+def log_noise(values):
+    """The scale of the logs of values (a standard deviation for normal
+    noise), from their median absolute deviation; None for fewer than
+    MIN_REPEATS values."""
+    if len(values) < MIN_REPEATS:
+        return None
+    logs = sorted(math.log(v) for v in values)
+    centre = median(logs)
+    deviations = [abs(x - centre) for x in logs]
+    if len(logs) % 2:
+        del deviations[len(logs) // 2]
+    return MAD_TO_SIGMA * median(deviations)
+
+
+def judge(old_values, new_values, threshold_percent, better):
+    """The rule on one figure: {"change", "low", "high", "verdict", "noise",
+    "needed"}; low and high bound the interval (None when there is none),
+    needed is the runs a side that the noise seen calls for."""
+    old_median, new_median = median(old_values), median(new_values)
+    change = new_median / old_median - 1.0
+    threshold = threshold_percent / 100.0
+    noise = (log_noise(old_values), log_noise(new_values))
+    entry = {"change": change, "low": None, "high": None, "noise": noise, "needed": MIN_REPEATS,
+             "verdict": "too few repeats"}
+    if None in noise:
+        return entry
+    se = MEDIAN_SE * math.sqrt(noise[0] ** 2 / len(old_values) + noise[1] ** 2 / len(new_values))
+    shift = math.log(new_median / old_median)
+    entry["low"], entry["high"] = math.expm1(shift - K * se), math.expm1(shift + K * se)
+    variance = noise[0] ** 2 + noise[1] ** 2
+    if threshold > 0:
+        entry["needed"] = max(MIN_REPEATS, math.ceil((K * MEDIAN_SE) ** 2 * variance
+                                                     / math.log1p(threshold) ** 2))
+    else:
+        entry["needed"] = None if variance else MIN_REPEATS
+    if (entry["low"] > 0 or entry["high"] < 0) and abs(change) > threshold:
+        entry["verdict"] = "regression" if change * better < 0 else "improvement"
+    elif entry["low"] >= -threshold and entry["high"] <= threshold:
+        entry["verdict"] = "within the threshold"
+    return entry
 
 
 def compare(baseline, current, threshold_percent):
-    """One entry a figure that both sides have: the medians, the relative
-    change and the verdict ("regression", "improvement", "within the
-    threshold" or "within the spread")."""
+    """One entry a figure that both sides have: the medians, the rule's
+    numbers and the verdict ("regression", "improvement", "within the
+    threshold" or "too few repeats")."""
     entries = []
     for key, name, better in COMPARED:
-        old = baseline.get(key) or {}
-        new = current.get(key) or {}
-        if old.get("median") is None or new.get("median") is None or not old["median"]:
+        old, new = baseline.get(key), current.get(key)
+        if old is None or new is None or figure_problem(old) or figure_problem(new):
             continue
-        change = (new["median"] - old["median"]) / old["median"]
-        if abs(change) * 100.0 <= threshold_percent:
-            verdict = "within the threshold"
-        elif old["min"] <= new["median"] <= old["max"] or new["min"] <= old["median"] <= new["max"]:
-            verdict = "within the spread"
-        elif change * better < 0:
-            verdict = "regression"
-        else:
-            verdict = "improvement"
-        entries.append({"figure": key, "name": name, "baseline": old, "current": new, "change": change,
-                        "verdict": verdict})
+        entry = judge(old["values"], new["values"], threshold_percent, better)
+        entry.update(figure=key, name=name, baseline=old, current=new)
+        entries.append(entry)
     return entries
 
 
@@ -80,18 +158,32 @@ def status(entries):
     return REGRESSION if any(e["verdict"] == "regression" for e in entries) else PASS
 
 
-def _span(summary):
-    return "%.2f (%.2f-%.2f, %d runs)" % (summary["median"], summary["min"], summary["max"], summary["n"])
+def _side(values, noise):
+    return "%.2f (%d run%s, noise %s)" % (median(values), len(values), "" if len(values) == 1 else "s",
+                                          "n/a" if noise is None else "%.1f %%" % (100.0 * noise))
 
 
 def report_lines(entries, threshold_percent):
     """The comparison, one line a figure, then one line for each regression."""
-    lines = ["against the baseline, threshold %g %%: median (min-max of the repeats)" % threshold_percent]
+    lines = ["against the baseline, threshold %g %%: median (runs, noise); change [interval of %g "
+             "standard errors]" % (threshold_percent, K)]
     for e in entries:
-        lines.append("%-20s baseline %s  now %s  %+.1f %%  %s"
-                     % (e["name"], _span(e["baseline"]), _span(e["current"]), 100.0 * e["change"], e["verdict"]))
+        interval = ("[%+.1f %%, %+.1f %%]" % (100.0 * e["low"], 100.0 * e["high"])
+                    if e["low"] is not None else "[no interval]")
+        verdict = e["verdict"]
+        if verdict == "too few repeats":
+            if e["needed"] is None:
+                verdict += " (no threshold: any noise hides a change)"
+            elif e["low"] is None:
+                verdict += " (at least %d runs a side)" % MIN_REPEATS
+            else:
+                verdict += " (about %d runs a side judge %g %%)" % (e["needed"], threshold_percent)
+        lines.append("%-20s baseline %s  now %s  %+.1f %% %s  %s"
+                     % (e["name"], _side(e["baseline"]["values"], e["noise"][0]),
+                        _side(e["current"]["values"], e["noise"][1]), 100.0 * e["change"], interval, verdict))
     for e in entries:
         if e["verdict"] == "regression":
             lines.append("REGRESSION %s: %.2f -> %.2f (%+.1f %%)"
-                         % (e["figure"], e["baseline"]["median"], e["current"]["median"], 100.0 * e["change"]))
+                         % (e["figure"], median(e["baseline"]["values"]), median(e["current"]["values"]),
+                            100.0 * e["change"]))
     return lines

@@ -10,6 +10,7 @@ import json
 import math
 import os
 import re
+import shutil
 import signal
 import subprocess
 import tempfile
@@ -24,11 +25,21 @@ class BenchError(RuntimeError):
     pass
 
 
+class InputError(BenchError):
+    """An argument or input file refused before any run."""
+
+
+class RunFailed(BenchError):
+    """A run that gave no figure: it failed, or its output cannot be used."""
+
+
 # ---- Where the programs are.
 
-def find_paths(build=None):
+def find_paths(build=None, required=True):
     """Paths of qlxtest, the reference loops, the shim and the decoding
-    benchmark, from <build>/bench/bench-paths.json (written by CMake)."""
+    benchmark, from <build>/bench/bench-paths.json (written by CMake; an
+    installed runner has one beside its modules). {} when there is none and
+    none is required."""
     candidates = []
     if build:
         candidates.append(os.path.join(build, "bench", "bench-paths.json"))
@@ -38,17 +49,37 @@ def find_paths(build=None):
             candidates.append(os.path.join(REPO, name, "bench", "bench-paths.json"))
     for path in candidates:
         if os.path.isfile(path):
-            with open(path) as f:
-                return json.load(f)
-    raise BenchError("no bench-paths.json in %s: build first, or pass --build DIR" % ", ".join(candidates))
+            try:
+                with open(path) as f:
+                    paths = json.load(f)
+            except (OSError, ValueError) as error:
+                raise InputError("cannot read %s: %s" % (path, error))
+            if not isinstance(paths, dict):
+                raise InputError("%s holds no paths" % path)
+            return paths
+    if build or required:
+        raise InputError("no bench-paths.json in %s: build first, or pass --build DIR or --exe PROGRAM"
+                         % ", ".join(candidates))
+    return {}
 
 
 def program_path(name):
-    """A program named with a directory is made absolute (runs may change
-    their working directory); a bare name is left to $PATH."""
-    if name and os.sep in name:
-        return os.path.abspath(name)
-    return name
+    """The absolute path of the program to run: a name with a directory as
+    it is, a bare name looked up on $PATH. Refused when it is not there or
+    cannot be run."""
+    if os.sep not in name:
+        found = shutil.which(name)
+        if not found:
+            raise InputError("cannot run %s: no such program on $PATH" % name)
+        return os.path.abspath(found)
+    path = os.path.abspath(name)
+    if not os.path.exists(path):
+        raise InputError("cannot run %s: no such file" % name)
+    if os.path.isdir(path):
+        raise InputError("cannot run %s: it is a directory" % name)
+    if not os.access(path, os.X_OK):
+        raise InputError("cannot run %s: not executable (no permission to execute it)" % name)
+    return path
 
 
 # ---- Statistics.
@@ -97,22 +128,30 @@ class XServer:
                 raise BenchError("--current-display needs $DISPLAY")
             return self
         read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-nolisten", "tcp",
-             "-noreset", "+extension", "GLX"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n"):
-                chunk = pipe.read(1)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip():
-            self.process.kill()
-            raise BenchError("Xvfb did not start")
-        self.display = ":" + number.decode().strip()
+        try:
+            self.process = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-nolisten", "tcp",
+                 "-noreset", "+extension", "GLX"],
+                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except OSError as error:
+            raise BenchError("cannot start Xvfb (Debian: xvfb): %s" % (error.strerror or error))
+        finally:
+            os.close(write_end)
+        try:
+            number = b""
+            with os.fdopen(read_end, "rb") as pipe:
+                while not number.endswith(b"\n"):
+                    chunk = pipe.read(1)
+                    if not chunk:
+                        break
+                    number += chunk
+            if not number.strip():
+                raise BenchError("Xvfb did not start")
+            self.display = ":" + number.decode().strip()
+        except BaseException:
+            # __exit__ is not called when __enter__ fails: the server goes here.
+            self.__exit__()
+            raise
         return self
 
     def __exit__(self, *exc):
@@ -333,6 +372,9 @@ class ProgramRun:
             self.wait_exit(3)
 
     def close(self):
+        # A run given up on (an error, the runner stopped) must not outlive it.
+        if self.process.poll() is None:
+            self.stop()
         self.stdout.close()
         self.stderr.close()
         try:
@@ -384,11 +426,54 @@ def measure(command, server, duration, warmup, shim=None, cwd=None, env=None, ke
     return measure_result(command, server, duration, shim, cwd, env)
 
 
+# Result-line fields a run must give: (name, smallest value allowed, the
+# value itself allowed). Rates and frame times become logarithms in the
+# baseline rule. The swap count is not here: without the shim there is none.
+REQUIRED_FIELDS = (("fps", 0.0, False), ("ktps", 0.0, True))
+OPTIONAL_FIELDS = (("frame_ms_p50", 0.0, False), ("frame_ms_p99", 0.0, False), ("frame_ms_max", 0.0, False),
+                   ("fps_1pct_low", 0.0, False), ("cpu_seconds", 0.0, True))
+
+
+def last_line(text):
+    lines = [line.strip() for line in text.splitlines() if line.strip()]
+    return lines[-1][:200] if lines else ""
+
+
+def run_failure(status, fields, errors):
+    """Why a result-line run gives no figure, or None when it does."""
+    said = " (%s)" % last_line(errors) if last_line(errors) else ""
+    if status < 0:
+        try:
+            name = signal.Signals(-status).name
+        except ValueError:
+            name = "signal %d" % -status
+        return "ended by %s%s" % (name, said)
+    if status != 0:
+        return "exit status %d%s" % (status, said)
+    if fields is None:
+        return "no result line%s" % said
+    if fields.get("ended") != "limit":
+        return "the run ended=%s, not at its limit%s" % (fields.get("ended", "(missing)"), said)
+    for name, low, low_allowed in REQUIRED_FIELDS + OPTIONAL_FIELDS:
+        if name not in fields:
+            if (name, low, low_allowed) in REQUIRED_FIELDS:
+                return "no %s in the result line" % name
+            continue
+        try:
+            value = float(fields[name])
+        except ValueError:
+            value = float("nan")
+        if not math.isfinite(value) or value < low or (value == low and not low_allowed):
+            return "%s=%s in the result line is no usable figure" % (name, fields[name])
+    return None
+
+
 def measure_result(command, server, duration, shim=None, cwd=None, env=None):
     """Runs command with "-seconds duration" to its own end and reads its
     result line; the shim, logging every swap, times the same frames from
     outside. The program leaves out its first frame, which holds the driver's
-    compilation; there is no other warm-up."""
+    compilation; there is no other warm-up. A run that failed (see
+    run_failure) raises RunFailed."""
     extra = dict(env or {})
     extra["QLX_BENCH_LOG_SWAPS"] = "1"
     run = ProgramRun(list(command) + ["-seconds", "%g" % duration], server, shim=shim, cwd=cwd, env=extra)
@@ -396,16 +481,19 @@ def measure_result(command, server, duration, shim=None, cwd=None, env=None):
         status = run.wait_exit(duration + 120.0)
         if status is None:
             run.stop()
-            raise BenchError("%s did not end by itself within %.0f s: a program without -seconds? "
-                             "Read its titles instead (--titles)" % (command[0], duration + 120.0))
+            raise RunFailed("%s did not end by itself within %.0f s: a program without -seconds? "
+                            "Read its titles instead (--titles)" % (command[0], duration + 120.0))
+        errors = run.error_text()
+        # The line is on standard error when a file the run writes is standard output.
         fields = parse_result_line(run.output_text())
         if fields is None:
-            raise BenchError("%s wrote no result line (status %s): %s"
-                             % (command[0], status, run.error_text()))
+            fields = parse_result_line(errors)
         events = run.events() if shim else []
-        errors = run.error_text()
     finally:
         run.close()
+    failure = run_failure(status, fields, errors)
+    if failure:
+        raise RunFailed(failure)
     fps = float(fields["fps"])
     ktps = float(fields["ktps"])
     result = {"command": run.command, "source": "result line", "samples": [fields], "fields": fields,
@@ -427,8 +515,17 @@ def measure_result(command, server, duration, shim=None, cwd=None, env=None):
 def measure_titles(command, server, duration, warmup, shim=None, cwd=None, env=None, keys=(),
                    triangles_per_frame=None):
     """Runs command, samples its title for duration seconds after warmup
-    seconds, and returns the per-second samples and their summaries."""
+    seconds, and returns the per-second samples and their summaries. The
+    run is ended by Escape or a signal, so only a run without a single title
+    with a rate fails (RunFailed)."""
     run = ProgramRun(command, server, shim=shim, cwd=cwd, env=env)
+    try:
+        return _sample_titles(run, command, server, duration, warmup, shim, keys, triangles_per_frame)
+    finally:
+        run.close()
+
+
+def _sample_titles(run, command, server, duration, warmup, shim, keys, triangles_per_frame):
     window = None
     spy = None
     try:
@@ -441,16 +538,19 @@ def measure_titles(command, server, duration, warmup, shim=None, cwd=None, env=N
         # A little past the end, so that the last interval's title arrives.
         while time.monotonic_ns() < end + 300_000_000:
             if run.process.poll() is not None:
-                raise BenchError("%s ended early (status %s): %s"
-                                 % (command[0], run.process.returncode, run.error_text()))
+                raise RunFailed("%s ended early (status %s) %s"
+                                % (command[0], run.process.returncode, last_line(run.error_text())))
             time.sleep(0.05)
     finally:
         if spy:
             spy.close()
         run.stop(window)
-    samples = [(t, text) for t, text in (spy.samples if spy else []) if start <= t <= end]
+    samples = [(t, text) for t, text in spy.samples if start <= t <= end]
     fps = [f for f, _ in (parse_title(text) for _, text in samples) if f is not None]
     ktps = [k for _, k in (parse_title(text) for _, text in samples) if k is not None]
+    if not fps and not ktps:
+        raise RunFailed("no title with a rate in %g s after %g s of warm-up (%d titles seen)"
+                        % (duration, warmup, len(samples)))
     result = {"command": command, "source": "titles", "samples": [text for _, text in samples],
               "fps": summary(fps),
               "ktps": summary(ktps), "fps_values": fps, "ktps_values": ktps}
@@ -464,7 +564,6 @@ def measure_titles(command, server, duration, warmup, shim=None, cwd=None, env=N
                 swaps_per_second.append((s1 - s0) * 1e9 / (t1 - t0))
         result["swap_fps"] = summary(swaps_per_second)
         result["swap_fps_values"] = swaps_per_second
-    run.close()
     return result
 
 

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""The runner's baseline rule on synthetic figures, read back from JSON the
+"""The runner's baseline rule on synthetic repeats, read back from JSON the
 way --baseline reads what --json wrote."""
 
 import json
 import os
+import random
 import sys
 import tempfile
 import unittest
@@ -11,91 +12,111 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench"))
 import qlxbaseline  # noqa: E402
 
-
-def spread(median, low, high):
-    return {"n": 5, "median": median, "min": low, "max": high}
+FLAGGED = ("regression", "improvement")
 
 
-def baseline_file(figures):
-    """A baseline JSON shaped like the runner's --json output."""
-    f = tempfile.NamedTemporaryFile("w", suffix=".json", delete=False)
-    json.dump({"label": "before", "options": ["-motion", "8"], "figures": figures}, f)
-    f.close()
-    return f.name
+def figure(values):
+    return {"values": list(values), "n": len(values)}
+
+
+def load_figures(figures):
+    """figures written as --json writes them, then loaded as --baseline loads them."""
+    with tempfile.NamedTemporaryFile("w", suffix=".json", delete=False) as f:
+        json.dump({"label": "before", "options": ["-motion", "8"], "figures": figures}, f)
+    try:
+        return qlxbaseline.load(f.name)["figures"]
+    finally:
+        os.unlink(f.name)
+
+
+def noisy(rng, centre, n, spread=0.10):
+    """n repeats, each uniform within +-spread of centre."""
+    return [centre * (1.0 + rng.uniform(-spread, spread)) for _ in range(n)]
 
 
 class BaselineRule(unittest.TestCase):
-    def verdicts(self, baseline, current, threshold=5.0):
-        path = baseline_file(baseline)
-        try:
-            loaded = qlxbaseline.load(path)["figures"]
-        finally:
-            os.unlink(path)
-        entries = qlxbaseline.compare(loaded, current, threshold)
-        return {e["figure"]: e["verdict"] for e in entries}, qlxbaseline.status(entries), entries
+    def compare(self, key, old, new, threshold=5.0):
+        entries = qlxbaseline.compare(load_figures({key: figure(old)}), {key: figure(new)}, threshold)
+        self.assertEqual([e["figure"] for e in entries], [key])
+        return entries[0], qlxbaseline.status(entries), qlxbaseline.report_lines(entries, threshold)
 
-    def test_each_figure_and_rule(self):
-        # (case, figure, baseline, current, threshold, verdict)
+    def test_verdicts(self):
+        # (case, figure, baseline runs, new runs, verdict)
         cases = [
-            ("fps drop beyond both spreads", "fps", spread(100, 98, 102), spread(80, 79, 81), 5, "regression"),
-            ("fps rise is no regression", "fps", spread(100, 98, 102), spread(120, 119, 121), 5, "improvement"),
-            ("p99 rise beyond both spreads", "frame_ms_p99", spread(10, 9.8, 10.2), spread(12, 11.9, 12.1), 5,
+            ("a slow baseline outlier cannot hide -50 %", "fps", [100, 100, 100, 100, 10], [50] * 5, "regression"),
+            ("a fast new outlier cannot hide -50 %", "fps", [100] * 5, [50, 50, 50, 50, 100], "regression"),
+            ("the same with noise around both", "fps", [100, 102, 98, 101, 10], [50, 51, 49, 50.5, 100],
              "regression"),
-            ("p99 fall is no regression", "frame_ms_p99", spread(10, 9.8, 10.2), spread(8, 7.9, 8.1), 5,
-             "improvement"),
-            ("below the threshold", "fps", spread(100, 99.9, 100.1), spread(96, 95.9, 96.1), 5,
-             "within the threshold"),
-            ("a larger threshold", "fps", spread(100, 99.9, 100.1), spread(92, 91.9, 92.1), 10,
-             "within the threshold"),
-            ("the same change, default threshold", "fps", spread(100, 99.9, 100.1), spread(92, 91.9, 92.1), 5,
+            ("frame time doubled despite an outlier", "frame_ms_p99", [10, 10.1, 9.9, 10, 40], [20, 20.2, 19.8, 20, 5],
              "regression"),
-            ("new median inside the baseline's repeats", "fps", spread(100, 70, 102), spread(80, 79, 81), 5,
-             "within the spread"),
-            ("baseline median inside the new repeats", "fps", spread(100, 98, 102), spread(80, 75, 101), 5,
-             "within the spread"),
-            ("p99 rise inside the new repeats", "frame_ms_p99", spread(10, 9.9, 10.1), spread(12, 9.5, 13), 5,
-             "within the spread"),
+            ("faster", "fps", [100, 101, 99], [150, 151, 149], "improvement"),
+            ("shorter frames", "frame_ms_p99", [10, 10.1, 9.9], [5, 5.05, 4.95], "improvement"),
+            ("a small change, little noise", "fps", [100, 100.2, 99.8, 100.1, 99.9], [99, 99.2, 98.8, 99.1, 98.9],
+             "within the threshold"),
+            ("-10 % within 10 % noise, 3 runs", "fps", [100, 110, 92], [90, 99, 84], "too few repeats"),
+            ("-50 %, one run a side", "fps", [100], [50], "too few repeats"),
+            ("-50 %, two runs a side", "fps", [100, 101], [50, 51], "too few repeats"),
         ]
-        for case, figure, old, new, threshold, verdict in cases:
+        for case, key, old, new, verdict in cases:
             with self.subTest(case):
-                verdicts, status, _ = self.verdicts({figure: old}, {figure: new}, threshold)
-                self.assertEqual(verdicts, {figure: verdict})
+                entry, status, lines = self.compare(key, old, new)
+                self.assertEqual(entry["verdict"], verdict, lines)
                 self.assertEqual(status, 3 if verdict == "regression" else 0)
+                self.assertIn(verdict, lines[1])
+                self.assertIn("%+.1f %%" % (100.0 * entry["change"]), lines[1])
+                if entry["low"] is not None:
+                    self.assertLessEqual(entry["low"], entry["change"])
+                    self.assertGreaterEqual(entry["high"], entry["change"])
+                    self.assertIn("[%+.1f %%, %+.1f %%]" % (100.0 * entry["low"], 100.0 * entry["high"]), lines[1])
 
-    def test_status_over_both_figures(self):
-        baseline = {"fps": spread(100, 98, 102), "frame_ms_p99": spread(10, 9.8, 10.2)}
-        faster = {"fps": spread(120, 119, 121), "frame_ms_p99": spread(10.1, 9.9, 10.3)}
-        verdicts, status, _ = self.verdicts(baseline, faster)
-        self.assertEqual(verdicts, {"fps": "improvement", "frame_ms_p99": "within the threshold"})
-        self.assertEqual(status, 0)
-        stutters = {"fps": spread(101, 99, 103), "frame_ms_p99": spread(14, 13.5, 14.5)}
-        verdicts, status, entries = self.verdicts(baseline, stutters)
-        self.assertEqual(verdicts, {"fps": "within the threshold", "frame_ms_p99": "regression"})
-        self.assertEqual(status, 3)
+    def test_tenfold_change_with_three_runs_is_flagged_either_way(self):
+        rng = random.Random(10)
+        for _ in range(200):
+            old = noisy(rng, 100.0, 3)
+            for factor, verdict in ((0.1, "regression"), (10.0, "improvement")):
+                entry, _, lines = self.compare("fps", old, noisy(rng, 100.0 * factor, 3))
+                self.assertEqual(entry["verdict"], verdict, lines)
+
+    def test_equal_distributions_are_rarely_flagged(self):
+        rng = random.Random(5)
+        flagged = 0
+        for _ in range(1000):
+            old, new = noisy(rng, 100.0, 5), noisy(rng, 100.0, 5)
+            flagged += qlxbaseline.judge(old, new, 5.0, +1)["verdict"] in FLAGGED
+        self.assertLessEqual(flagged, 50)
+
+    def test_too_few_repeats_says_how_many(self):
+        entry, _, lines = self.compare("fps", [100, 110, 92], [90, 99, 84])
+        self.assertGreater(entry["needed"], 5)
+        self.assertIn("about %d runs a side judge 5 %%" % entry["needed"], lines[1])
+        _, _, lines = self.compare("fps", [100], [50])
+        self.assertIn("at least 3 runs a side", lines[1])
+
+    def test_status_and_regression_lines_over_both_figures(self):
+        baseline = load_figures({"fps": figure([100, 100.1, 99.9]), "frame_ms_p99": figure([10, 10.1, 9.9])})
+        stutters = {"fps": figure([100.5, 100.6, 100.4]), "frame_ms_p99": figure([14, 14.1, 13.9])}
+        entries = qlxbaseline.compare(baseline, stutters, 5.0)
+        self.assertEqual([e["verdict"] for e in entries], ["within the threshold", "regression"])
+        self.assertEqual(qlxbaseline.status(entries), 3)
         regressions = [line for line in qlxbaseline.report_lines(entries, 5) if line.startswith("REGRESSION")]
         self.assertEqual(regressions, ["REGRESSION frame_ms_p99: 10.00 -> 14.00 (+40.0 %)"])
 
-    def test_baseline_without_frame_times_compares_fps(self):
-        verdicts, status, _ = self.verdicts({"fps": spread(100, 98, 102)},
-                                            {"fps": spread(99, 98, 100), "frame_ms_p99": spread(9, 8, 10)})
-        self.assertEqual((verdicts, status), ({"fps": "within the threshold"}, 0))
-
-    def test_malformed_figures_are_refused_on_load(self):
-        # Valid JSON that no --json wrote: refused before any run, not a traceback after them.
+    def test_unusable_baselines_are_refused_on_load(self):
+        # Valid JSON that no --json wrote: refused before any run.
         cases = [
-            ("no range", {"fps": {"median": 100}}),
-            ("text", {"fps": dict(spread(100, 98, 102), median="100")}),
-            ("not a summary", {"fps": 5}),
-            ("not a number", {"frame_ms_p99": dict(spread(10, 9, 11), median=float("nan"))}),
+            ("no values", {"fps": {"median": 100}}, "malformed fps"),
+            ("text", {"fps": figure(["100"])}, "malformed fps"),
+            ("not a summary", {"fps": 5}, "malformed fps"),
+            ("nan", {"fps": figure([float("nan")])}, "malformed fps"),
+            ("negative", {"fps": figure([100, -100, 100])}, "malformed fps"),
+            ("zero", {"frame_ms_p99": figure([0.0])}, "malformed frame_ms_p99"),
+            ("empty", {"fps": figure([])}, "malformed fps"),
+            ("no compared figure", {"ktps": figure([1.0])}, "none of the compared figures"),
         ]
-        for case, figures in cases:
+        for case, figures, message in cases:
             with self.subTest(case):
-                path = baseline_file(figures)
-                try:
-                    with self.assertRaisesRegex(qlxbaseline.BaselineError, "malformed"):
-                        qlxbaseline.load(path)
-                finally:
-                    os.unlink(path)
+                with self.assertRaisesRegex(qlxbaseline.BaselineError, message):
+                    load_figures(figures)
 
 
 if __name__ == "__main__":

@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "support/process.h"
@@ -57,15 +59,20 @@ TEST_F(DebianPackage, DeclaresItsVersionDependenciesAndFiles)
     EXPECT_EQ(field("Version"), QLXTEST_PROJECT_VERSION);
     const std::string depends = field("Depends");
     const std::string both = depends + ", " + field("Recommends");
-    for (const char* library : {"libglut", "libglu1", "libegl1"})
+    for (const char* library : {"libglut", "libglu1", "libegl1", "python3"})
         EXPECT_NE(depends.find(library), std::string::npos) << depends;
-    for (const char* runTime : {"libsdl2-2.0-0", "xfonts-base"})
+    for (const char* runTime : {"libsdl2-2.0-0", "xfonts-base", "python3-matplotlib", "xvfb", "x11-utils", "xdotool"})
         EXPECT_NE(both.find(runTime), std::string::npos) << both;
 
     const std::string contents = captureCommand("dpkg-deb -c " + shellQuote(deb));
     for (const char* path : {"./usr/bin/qlxtest", "./usr/share/qlxtest/sky.ppm", "./usr/share/man/man1/qlxtest.1.gz",
-                             "./usr/share/applications/qlxtest.desktop"})
+                             "./usr/share/applications/qlxtest.desktop", "./usr/bin/qlxtest-bench",
+                             "./usr/share/qlxtest/bench/qlxbaseline.py", "./usr/share/man/man1/qlxtest-bench.1.gz"})
         EXPECT_NE(contents.find(std::string(path) + "\n"), std::string::npos) << path;
+    // The swap counter in a private directory of the architecture's library directory.
+    const std::string shim = "./usr/lib/" + trimmed(captureCommand("dpkg-architecture -qDEB_HOST_MULTIARCH")) +
+                             "/qlxtest/libqlx_swap_counter.so\n";
+    EXPECT_NE(contents.find(shim), std::string::npos) << shim;
 }
 
 // Purges the package however the test ends, so that nothing stays installed.
@@ -77,7 +84,7 @@ struct Installation {
         // Minimal images may keep manual pages out (dpkg path-exclude); this
         // one is let in so that man can find it. dpkg leaves the package
         // unconfigured when dependencies are missing; apt-get brings them.
-        log = captureCommand("dpkg --path-include=/usr/share/man/man1/qlxtest.1.gz -i " + shellQuote(deb) +
+        log = captureCommand("dpkg --path-include='/usr/share/man/man1/qlxtest*.1.gz' -i " + shellQuote(deb) +
                              " 2>&1; DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "
                              "-f install -y --no-install-recommends 2>&1");
     }
@@ -152,6 +159,44 @@ TEST_F(DebianPackage, InstalledRunsFromAnywhereAndIsRemovedCleanly)
     }
     for (const std::string& path : files)
         EXPECT_FALSE(fs::exists(path)) << path;
+}
+
+// The installed runner measures the installed program from an empty directory,
+// with no build tree: headless, two runs into a JSON, then against that JSON
+// as a baseline, where two runs a side are too few to judge.
+TEST_F(DebianPackage, InstalledRunnerMeasuresTheInstalledProgram)
+{
+    unsetenv("QLX_TEST_IMAGE_PATH");
+    Installation installation(deb);
+    ASSERT_EQ(Installation::status(), "install ok installed") << installation.log;
+    const fs::path empty = fs::temp_directory_path() / ("qlxtest-bench-package-" + std::to_string(getpid()));
+    fs::create_directories(empty);
+    const std::string json = (empty / "run.json").string();
+    const auto runner = [&](const std::vector<std::string>& arguments) {
+        std::vector<std::string> argv = {"/usr/bin/qlxtest-bench", "--headless", "--duration", "1", "--repeats", "2"};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        for (const char* option : {"--", "-width", "128", "-height", "128"})
+            argv.push_back(option);
+        ChildProcess process(argv, {}, empty.string());
+        const std::optional<int> status = process.waitExit(120000);
+        return std::make_pair(status, process.standardOutput() + process.standardError());
+    };
+
+    const auto measured = runner({"--json", json});
+    EXPECT_EQ(measured.first, std::optional<int>(0)) << measured.second;
+    EXPECT_NE(measured.second.find("renderer "), std::string::npos) << measured.second;
+    const std::string runs = captureCommand(
+        "/usr/bin/python3 -c 'import json, sys; print(len(json.load(open(sys.argv[1]))[\"figures\"][\"fps\"][\"values\"]))' " +
+        shellQuote(json) + " 2>&1");
+    EXPECT_EQ(trimmed(runs), "2");
+
+    const auto compared = runner({"--baseline", json});
+    EXPECT_EQ(compared.first, std::optional<int>(0)) << compared.second;
+    EXPECT_NE(compared.second.find("too few repeats (at least 3 runs a side)"), std::string::npos) << compared.second;
+
+    const std::string manual = captureCommand("MANPAGER=cat MANWIDTH=80 man qlxtest-bench 2>&1");
+    EXPECT_NE(manual.find("BASELINE RULE"), std::string::npos) << manual;
+    fs::remove_all(empty);
 }
 
 } // namespace
