@@ -3,9 +3,12 @@
 #include <GL/glut.h>
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <string>
 
 #include "options/number_text.h"
 #include "options/option_reader.h"
+#include "platform/quit.h"
 #include "render/frame_state.h"
 #include "render/frame_time_log.h"
 #include "render/snapshot.h"
@@ -238,11 +241,17 @@ void applyOptionTable(OptionReader& options)
             settings.*row.real =
                 narrowToFloat(options.getDouble(row.name, parseRealText(row.fallback), row.shortest));
             break;
-        case OptionKind::Text:
+        case OptionKind::Text: {
             // The title and the image file are read later, at their steps of start-up.
-            if (row.text)
-                *row.text = options.getString(row.name, row.fallback, row.shortest);
+            if (!row.text)
+                break;
+            const bool given = options.hasValue(row.name, row.shortest);
+            *row.text = options.getString(row.name, row.fallback, row.shortest);
+            // A file the run writes: an empty name is a script's unset variable.
+            if (given && row.text->length() == 0 && std::strcmp(row.valueName, "FILE") == 0)
+                refuse((std::string(row.name) + " needs a file name, not an empty one").c_str());
             break;
+        }
         }
     }
     frameState.measuredFps = 0.0f;
