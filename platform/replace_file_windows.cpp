@@ -227,9 +227,24 @@ ReplacementTarget* openReplacementTarget(const std::string& path, std::string& p
     // Opening it tells a device or a pipe (NUL, CON, COM1, \\.\pipe\...),
     // written where it is, from a file, and whether the file may be
     // written at all: a read-only one is not replaced.
-    const HANDLE current = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD openError = valid(current) ? 0 : GetLastError();
+    HANDLE current = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD openError = valid(current) ? 0 : GetLastError();
+    if (openError == ERROR_INVALID_HANDLE) {
+        // CON in a program without a console of its own (a GUI program):
+        // the console it was started from, else its standard output.
+        if (AttachConsole(ATTACH_PARENT_PROCESS))
+            current = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+        if (!valid(current) && valid(out)) {
+            std::fflush(stdout);
+            target->out = out;
+            target->ownsOut = false;
+            return target.release();
+        }
+        openError = valid(current) ? 0 : openError;
+    }
     if (!valid(current) && openError != ERROR_FILE_NOT_FOUND) {
         problem = reason(openError);
         return nullptr;
