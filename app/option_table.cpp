@@ -191,7 +191,9 @@ const std::vector<OptionRow>& optionTable()
         titleRow,
         imageFileRow,
         text("-frametimes", 7, "FILE", "",
-             "write every counted frame's end and duration to FILE as CSV when the run ends", &frameTimesFile),
+             "write every counted frame's end and duration to FILE as CSV (a pipe as the run\n"
+             "goes on; a regular file appears complete when the run ends)",
+             &frameTimesFile),
         presence("-blur", 3, &Settings::startBlurred, nullptr, "start with motion blur on, as if m had been pressed"),
         real("-spin", 4, "0", &Settings::spinSpeed,
              "start the object spinning at X degrees a second, as a drag right and down would"),
