@@ -53,6 +53,16 @@ int writeAll(int fd, const char* data, std::size_t size)
     return 0;
 }
 
+// The words for a failed open; a FIFO without a reader gives ENXIO, and so
+// does a socket.
+std::string openProblem(const std::string& path, int error)
+{
+    struct stat st {};
+    if (error == ENXIO && ::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode))
+        return "no process reads the pipe";
+    return reason(error);
+}
+
 std::string directoryOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -164,7 +174,7 @@ std::string finishStream(Stream& s)
     const std::size_t lost = waiting(s) + s.dropped;
     const int error = s.fd == STDOUT_FILENO ? s.error : closeAfter(s.fd, s.error);
     if (error)
-        return reason(error) + (lost ? ", " + std::to_string(lost) + " bytes not written" : "");
+        return reason(error);
     if (s.dropped)
         return "incomplete: more than 64 MiB waited for the reader, " + std::to_string(lost) + " bytes not written";
     if (lost)
@@ -370,7 +380,7 @@ std::string putFile(const std::string& path, const Content& content, int staged)
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     }
     if (fd < 0)
-        return errno == ENXIO ? "no process reads the pipe" : reason(errno);
+        return openProblem(path, errno);
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return reason(closeAfter(fd, errno));
@@ -448,7 +458,7 @@ ReplacementTarget* openReplacementTarget(const std::string& path, std::string& p
     // Nothing is created yet: a run that dies leaves no new name.
     const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0 && errno != ENOENT) {
-        problem = errno == ENXIO ? "no process reads the pipe" : reason(errno);
+        problem = openProblem(path, errno);
         return nullptr;
     }
     struct stat st {};
