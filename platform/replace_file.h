@@ -34,7 +34,7 @@ public:
 
     // "" or the reason the file cannot be written.
     std::string open(const std::string& path);
-    // Never blocks; the first failure is kept for commit to report.
+    // Never blocks on Linux; the first failure is kept for commit to report.
     void write(const char* data, std::size_t size);
     // Writes what is left and puts the file in place: "" or the reason, or
     // what was not written.

@@ -167,10 +167,11 @@ void queue(Stream& s, const char* data, std::size_t size)
     pump(s, 0);
 }
 
-// Writes what is left within the stall deadline; "" or what was lost.
-std::string finishStream(Stream& s)
+// Writes what is left within the stall deadline (none when abandoned); ""
+// or what was lost.
+std::string finishStream(Stream& s, bool abandon = false)
 {
-    pump(s, stallMs);
+    pump(s, abandon ? 0 : stallMs);
     const std::size_t lost = waiting(s) + s.dropped;
     const int error = s.fd == STDOUT_FILENO ? s.error : closeAfter(s.fd, s.error);
     if (error)
@@ -503,7 +504,7 @@ std::string finishReplacementTarget(ReplacementTarget* target, bool abandon)
 {
     const std::unique_ptr<ReplacementTarget> owned(target);
     if (owned->streams)
-        return finishStream(owned->stream);
+        return finishStream(owned->stream, abandon);
     std::string problem = reason(owned->error);
     if (!abandon && problem.empty()) {
         Content content;

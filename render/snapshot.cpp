@@ -68,8 +68,10 @@ bool writeSnapshotFile()
 {
     if (snapshotFile.length() == 0)
         return true;
-    const std::string problem = !lastFrame() ? "no frame was drawn"
-                                             : replaceFile(snapshotFile.data(), ppmFile(kept.width, kept.height, kept.rgb));
+    std::string problem = "no frame was drawn";
+    if (frameDrawn)
+        problem = lastFrame() ? replaceFile(snapshotFile.data(), ppmFile(kept.width, kept.height, kept.rgb))
+                              : "no frame left to read";
     if (problem.empty())
         return true;
     std::fprintf(stderr, "Can't write snapshot %s: %s\n", snapshotFile.data(), problem.c_str());
