@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <poll.h>
+#include <random>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -282,17 +283,16 @@ bool matchOldFile(int replacement, int oldFd, const struct stat& old)
 }
 
 // A short-lived name beside target for an unnamed file; "" on failure.
+// linkat never replaces a file: a name taken already is tried again.
 std::string nameBeside(const std::string& target, int fd)
 {
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    std::random_device random;
     for (int tries = 0; tries < 100; ++tries) {
-        std::string name = directoryOf(target) + "/.qlxtest-XXXXXX";
-        // mkstemp's name, freed again: linkat never replaces a file.
-        const int probe = ::mkostemp(name.data(), O_CLOEXEC);
-        if (probe < 0)
-            return "";
-        ::close(probe);
-        ::unlink(name.c_str());
+        std::string name = directoryOf(target) + "/.qlxtest-";
+        for (int i = 0; i < 6; ++i)
+            name += letters[random() % (sizeof letters - 1)];
         if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
             return name;
         if (errno != EEXIST)
