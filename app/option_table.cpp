@@ -3,9 +3,12 @@
 #include <GL/glut.h>
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <string>
 
 #include "options/number_text.h"
 #include "options/option_reader.h"
+#include "platform/quit.h"
 #include "render/frame_state.h"
 #include "render/frame_time_log.h"
 #include "render/snapshot.h"
@@ -188,7 +191,9 @@ const std::vector<OptionRow>& optionTable()
         titleRow,
         imageFileRow,
         text("-frametimes", 7, "FILE", "",
-             "write every counted frame's end and duration to FILE as CSV when the run ends", &frameTimesFile),
+             "write every counted frame's end and duration to FILE as CSV (a pipe as the run\n"
+             "goes on; a regular file appears complete when the run ends)",
+             &frameTimesFile),
         presence("-blur", 3, &Settings::startBlurred, nullptr, "start with motion blur on, as if m had been pressed"),
         real("-spin", 4, "0", &Settings::spinSpeed,
              "start the object spinning at X degrees a second, as a drag right and down would"),
@@ -238,11 +243,17 @@ void applyOptionTable(OptionReader& options)
             settings.*row.real =
                 narrowToFloat(options.getDouble(row.name, parseRealText(row.fallback), row.shortest));
             break;
-        case OptionKind::Text:
+        case OptionKind::Text: {
             // The title and the image file are read later, at their steps of start-up.
-            if (row.text)
-                *row.text = options.getString(row.name, row.fallback, row.shortest);
+            if (!row.text)
+                break;
+            const bool given = options.hasValue(row.name, row.shortest);
+            *row.text = options.getString(row.name, row.fallback, row.shortest);
+            // A file the run writes: an empty name is a script's unset variable.
+            if (given && row.text->length() == 0 && std::strcmp(row.valueName, "FILE") == 0)
+                refuse((std::string(row.name) + " needs a file name, not an empty one").c_str());
             break;
+        }
         }
     }
     frameState.measuredFps = 0.0f;

@@ -22,6 +22,8 @@ public:
     int getInt(const TextString& name, int defaultValue, int minLength);
     double getDouble(const TextString& name, double defaultValue, int minLength);
     TextString getString(const TextString& name, const TextString& defaultValue, int minLength);
+    // True when name is given with a value (which may be empty).
+    bool hasValue(const TextString& name, int minLength) const { return findWithValue(name, minLength) >= 0; }
 
 private:
     // Index of the first argument selecting name that has a value after it, or -1.

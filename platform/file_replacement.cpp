@@ -3,7 +3,8 @@
 
 namespace {
 
-// Written out in pieces of this size: no allocation after opening.
+// A file's rows are written out in pieces of this size: no allocation after
+// opening. A pipe's go out at once, as the run goes on.
 constexpr std::size_t bufferSize = 1 << 16;
 
 } // namespace
@@ -40,6 +41,10 @@ void FileReplacement::write(const char* data, std::size_t size)
 {
     if (!state_->target)
         return;
+    if (replacementTargetStreams(*state_->target)) {
+        writeReplacementTarget(*state_->target, data, size);
+        return;
+    }
     if (state_->buffer.size() + size > bufferSize)
         state_->flush();
     state_->buffer.append(data, size);

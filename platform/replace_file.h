@@ -7,24 +7,24 @@
 #include <memory>
 #include <string>
 
-// Writes bytes to path and returns "" on success, else the reason in words:
+// Writes bytes to path as a whole file and returns "" on success, else the
+// reason in words. The name is opened as a redirect opens it (created where
+// missing), so the kernel resolves links and applies its rules:
 // - standard output (the same file, whatever its name) is written through it;
-// - a device or a pipe is written directly, never replaced; a pipe that no
-//   process reads fails at once;
-// - a symbolic link stays a link: the file it leads to gets the bytes;
-// - a regular file is replaced through a temporary file beside it, and only
-//   where it could be opened for writing: a reader sees the old file or the
-//   whole new one. The new file keeps the old one's permissions, and its owner
-//   and group where the process may set them; another hard link to the old
-//   file keeps the old contents.
-// No temporary file is left behind, on an error or when SIGINT, SIGTERM or
-// SIGHUP comes during the write (they wait until it is over).
+// - a device or a pipe is written as it takes the bytes, and given up once it
+//   has taken nothing for 1 s; a pipe that no process reads fails at once;
+// - a regular file is replaced by a new one, renamed over it, only where
+//   that loses nothing: not reached through a link, one hard link, owner,
+//   group, mode and extended attributes (ACLs, labels) all carried over, a
+//   temporary file possible beside it and the rename allowed. Elsewhere it is
+//   written in place, truncated, once the whole content is ready, as a
+//   redirect would. No temporary file keeps a name while it is written.
 std::string replaceFile(const std::string& path, const std::string& bytes);
 
-// The same rules for a file written a piece at a time, as a run goes on: the
-// temporary file (where there is one) is renamed over the target by commit,
-// and removed when the replacement ends without it. Ending signals are not
-// held meanwhile: the program's own handling ends the run through commit.
+// The same rules for a file written a piece at a time, as a run goes on.
+// A regular file's pieces go to an unnamed temporary file and the file
+// appears whole at commit; a pipe's or a device's go out as they come,
+// waiting in memory (up to 64 MiB) while the reader is behind.
 class FileReplacement {
 public:
     FileReplacement();
@@ -34,9 +34,10 @@ public:
 
     // "" or the reason the file cannot be written.
     std::string open(const std::string& path);
-    // Buffered; the first failure is kept for commit to report.
+    // Never blocks on Linux; the first failure is kept for commit to report.
     void write(const char* data, std::size_t size);
-    // Writes what is buffered and puts the file in place: "" or the reason.
+    // Writes what is left and puts the file in place: "" or the reason, or
+    // what was not written.
     std::string commit();
 
     struct State;
@@ -48,5 +49,6 @@ private:
 // True when the two names lead to one file, or would once it is made.
 bool namesSameFile(const std::string& a, const std::string& b);
 
-// True when path names the file that standard output writes to.
+// True when path names the file that standard output writes to, or would
+// were it not closed.
 bool isStandardOutput(const std::string& path);

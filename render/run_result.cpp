@@ -119,7 +119,8 @@ void finishRun()
     settleFrames();
     if (run.limited)
         writeResultLine();
-    closeFrameTimeLog();
+    if (!closeFrameTimeLog())
+        failAtExit(1);
 }
 
 void checkRun(int)
@@ -147,7 +148,8 @@ void startRunRecord(const RunLimit& limit, const std::string& swapInterval)
     run.swapInterval = swapInterval;
     run.renderer = glText(GL_RENDERER);
     run.glVersion = glText(GL_VERSION);
-    openFrameTimeLog();
+    if (!openFrameTimeLog())
+        std::exit(1);
     std::atexit(finishRun);
 }
 

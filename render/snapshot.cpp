@@ -8,6 +8,7 @@
 
 #include "app/settings.h"
 #include "image/ppm_writer.h"
+#include "platform/exit_status.h"
 #include "platform/frame_loop.h"
 #include "platform/replace_file.h"
 
@@ -23,6 +24,7 @@ struct Frame {
 
 Frame kept;
 bool snapshotWanted = false;
+bool frameDrawn = false;  // a frame reached present: before that the buffers hold nothing drawn
 
 bool doubleBuffered()
 {
@@ -45,33 +47,44 @@ bool readFrame(unsigned buffer, Frame& frame)
 }
 
 // The last frame: read where it stays, else the copy kept as it was shown.
+// None when no frame was drawn: a buffer read then holds no picture.
 bool lastFrame()
 {
+    if (!frameDrawn)
+        return false;
     const unsigned buffer = frameLoop().keptBuffer(doubleBuffered());
     return (buffer && readFrame(buffer, kept)) || !kept.rgb.empty();
 }
 
-void writeSnapshot()
+void writeSnapshotAtEnd()
 {
-    const bool haveFrame = lastFrame();
-    const std::string problem = haveFrame ? replaceFile(snapshotFile.data(),
-                                                        ppmFile(kept.width, kept.height, kept.rgb))
-                                          : "no frame left to read";
-    if (problem.empty())
-        return;
-    std::fprintf(stderr, "Can't write snapshot %s: %s\n", snapshotFile.data(), problem.c_str());
-    std::fflush(nullptr);
-    std::_Exit(1);
+    if (!writeSnapshotFile())
+        failAtExit(1);
 }
 
 } // namespace
+
+bool writeSnapshotFile()
+{
+    if (snapshotFile.length() == 0)
+        return true;
+    std::string problem = "no frame was drawn";
+    if (frameDrawn)
+        problem = lastFrame() ? replaceFile(snapshotFile.data(), ppmFile(kept.width, kept.height, kept.rgb))
+                              : "no frame left to read";
+    if (problem.empty())
+        return true;
+    std::fprintf(stderr, "Can't write snapshot %s: %s\n", snapshotFile.data(), problem.c_str());
+    std::fflush(stderr);
+    return false;
+}
 
 void writeSnapshotAtExit()
 {
     // The checksum reads the same frame, through the same code.
     snapshotWanted = snapshotFile.length() > 0 || settings.checksum;
     if (snapshotFile.length() > 0)
-        std::atexit(writeSnapshot);
+        std::atexit(writeSnapshotAtEnd);
 }
 
 std::string lastFrameChecksum()
@@ -86,6 +99,7 @@ bool snapshotGoesToStandardOutput()
 
 void keepFrameForSnapshot()
 {
+    frameDrawn = true;
     if (!snapshotWanted)
         return;
     // After a swap the back buffer is undefined, and a window's front buffer

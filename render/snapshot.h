@@ -15,8 +15,13 @@ extern TextString snapshotFile;
 // that cannot be written then ends the process with status 1.
 void writeSnapshotAtExit();
 
+// Writes the last frame to the snapshot's file, when one is named. Where no
+// frame was drawn nothing is written and the old file stays. A failure prints
+// one line naming the file and the reason, and returns false.
+bool writeSnapshotFile();
+
 // The checksum of the last frame's pixels as the snapshot writes them (after
-// its header), in 16 hex digits; "unknown" where no frame is left to read.
+// its header), in 16 hex digits; "unknown" where no frame was drawn.
 std::string lastFrameChecksum();
 
 // Called just before a frame is presented. Where the frame may be gone by the

@@ -276,27 +276,6 @@ TEST_F(Headless, ScriptedRunsEndWithAStatusThatTellsTheTruth)
     EXPECT_TRUE(readPnmFile(dir.file("piped.ppm")));
 }
 
-// A second signal ends the process at once, in the middle of a long frame:
-// the frame times' temporary file goes with it.
-TEST_F(Headless, ASecondSignalLeavesNoTemporaryFile)
-{
-    auto env = programEnvironment("", {});
-    env.erase(env.begin());  // DISPLAY
-    ChildProcess program({QLXTEST_EXECUTABLE, "-headless", "-width", "1024", "-height", "1024", "-motion", "1000",
-                          "-seconds", "60", "-frametimes", dir.file("f.csv")},
-                         env, defaultImageDirectory());
-    const auto entries = [&] { return std::distance(std::filesystem::directory_iterator(dir.path()), {}); };
-    for (int polls = 0; polls < 300 && entries() == 0; ++polls)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ASSERT_EQ(entries(), 1) << program.standardError();
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    ::kill(program.pid(), SIGINT);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ::kill(program.pid(), SIGINT);
-    EXPECT_EQ(program.waitExit(30000), -SIGINT);
-    EXPECT_EQ(entries(), 0);
-}
-
 // The value of key in a result line, as a number; -1 when it is missing.
 double field(const std::string& line, const std::string& key)
 {

@@ -1,29 +1,24 @@
-// Preloaded into the program: SIGTERM comes during the first write to a file
-// whose name starts with ".qlxtest-", the snapshot's temporary file.
+// Preloaded into the program: SIGTERM comes while the first display list is
+// built, before any frame is drawn, and that list takes longer than the
+// program's 100 ms between looks at a caught signal, so the run ends before
+// its first frame however fast the machine.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <signal.h>
-#include <stdio.h>
-#include <string.h>
-#include <unistd.h>
+#include <time.h>
 
-ssize_t write(int fd, const void* buffer, size_t count)
+void glNewList(unsigned int list, unsigned int mode)
 {
-    static ssize_t (*real)(int, const void*, size_t);
+    static void (*real)(unsigned int, unsigned int);
     static int raised;
     if (!real)
-        *(void**)&real = dlsym(RTLD_NEXT, "write");
+        *(void**)&real = dlsym(RTLD_NEXT, "glNewList");
     if (!raised) {
-        char link[64];
-        char path[4096];
-        snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-        const ssize_t n = readlink(link, path, sizeof path - 1);
-        path[n > 0 ? n : 0] = '\0';
-        const char* name = strrchr(path, '/');
-        if (name && strncmp(name + 1, ".qlxtest-", 9) == 0) {
-            raised = 1;
-            raise(SIGTERM);
+        raised = 1;
+        raise(SIGTERM);
+        struct timespec pause = {0, 300000000};
+        while (nanosleep(&pause, &pause) != 0) {
         }
     }
-    return real(fd, buffer, count);
+    real(list, mode);
 }

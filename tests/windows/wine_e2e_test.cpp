@@ -249,21 +249,40 @@ TEST_F(WineRun, FramesLimitWritesTheResultLineToTheRedirect)
 }
 
 // A device name is written directly (renaming onto NUL fails); a file is
-// replaced whole, with no temporary file left beside it.
-TEST_F(WineRun, SnapshotGoesToADeviceOrReplacesAFile)
+// replaced whole, with no temporary file left beside it; a failure names its
+// reason in the system's words.
+TEST_F(WineRun, FilesGoToADeviceOrReplaceAFileOrSayWhyNot)
 {
     const std::string file = images.write("shot.ppm", "P6\n1 1\n255\nabc");
-    for (const std::string& target : {std::string("NUL"), windowsPath(file)}) {
-        SCOPED_TRACE(target);
-        WineProgram run({"-width", "64", "-height", "64", "-frames", "3", "-snapshot", target}, {},
-                        executableDirectory());
-        EXPECT_EQ(run.process().waitExit(60000), 0) << run.state();
-        EXPECT_EQ(run.errors(), "");
+    const std::string missing = windowsPath(images.file("nodir/shot.ppm"));
+    const std::vector<std::pair<std::vector<std::string>, int>> cases{
+        {{"-snapshot", "NUL"}, 0},
+        {{"-snapshot", "CON"}, 0},
+        {{"-frametimes", "NUL"}, 0},
+        {{"-snapshot", windowsPath(file), "-frametimes", windowsPath(images.file("times.csv"))}, 0},
+        {{"-snapshot", missing}, 1},
+    };
+    for (const auto& [named, status] : cases) {
+        SCOPED_TRACE(named[1]);
+        std::vector<std::string> args{"-width", "64", "-height", "64", "-frames", "3"};
+        args.insert(args.end(), named.begin(), named.end());
+        WineProgram run(args, {}, executableDirectory());
+        EXPECT_EQ(run.process().waitExit(60000), status) << run.state();
+        if (status == 0) {
+            EXPECT_EQ(run.errors(), "");
+        } else {
+            // Words, not only a number: "...: The system cannot find the path specified".
+            const std::string prefix = "Can't write snapshot " + missing + ": ";
+            EXPECT_EQ(run.errors().rfind(prefix, 0), 0u) << run.errors();
+            EXPECT_TRUE(std::regex_search(run.errors().substr(prefix.size()), std::regex("^[A-Za-z]+ [a-z]+ [a-z]+")))
+                << run.errors();
+        }
     }
     const PnmImagePtr picture = readPnmFile(file);
     ASSERT_TRUE(picture);
     EXPECT_GT(picture->width, 1);  // the old one's; Windows makes the window wider than asked
-    EXPECT_EQ(captureCommand("ls -A " + shellQuote(images.path())), "shot.ppm\n");
+    EXPECT_EQ(captureCommand("ls -A " + shellQuote(images.path())), "shot.ppm\ntimes.csv\n");
+    EXPECT_EQ(readWholeFile(images.file("times.csv")).rfind("frame,end_seconds,duration_ms\n", 0), 0u);
 }
 
 // The program's own checks of its picture, on Wine's GL.
