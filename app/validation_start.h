@@ -6,6 +6,9 @@
 // on the process fails however it ends without the checks.
 void prepareValidation();
 
+// For the ending: false when validating and the checks did not all run and pass.
+bool validationEndedWell();
+
 // Once the surface exists (a window, or a pbuffer under -headless): its first
 // display (for a window, once it is shown and its pixels are its own) runs
 // the checks and ends the process: status 0 when all passed, 1 when any failed.

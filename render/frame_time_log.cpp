@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "platform/exit_status.h"
 #include "platform/replace_file.h"
 
 TextString frameTimesFile;
@@ -35,18 +34,20 @@ bool frameTimesGoToStandardOutput()
     return frameTimesFile.length() > 0 && isStandardOutput(frameTimesFile.data());
 }
 
-void openFrameTimeLog()
+bool openFrameTimeLog()
 {
     if (frameTimesFile.length() == 0)
-        return;
+        return true;
     frameLog = std::make_unique<FileReplacement>();
     const std::string problem = frameLog->open(frameTimesFile.data());
     if (!problem.empty()) {
+        frameLog.reset();
         failWith(problem);
-        std::exit(1);
+        return false;
     }
     static const char header[] = "frame,end_seconds,duration_ms\n";
     frameLog->write(header, sizeof header - 1);
+    return true;
 }
 
 void logFrame(const FrameDuration& frame)
@@ -64,14 +65,14 @@ void logFrame(const FrameDuration& frame)
     frameLog->write(row.data(), static_cast<std::size_t>(at - row.data()));
 }
 
-void closeFrameTimeLog()
+bool closeFrameTimeLog()
 {
     if (!frameLog)
-        return;
+        return true;
     const std::string problem = frameLog->commit();
     frameLog.reset();
     if (problem.empty())
-        return;
+        return true;
     failWith(problem);
-    failAtExit(1);
+    return false;
 }

@@ -11,12 +11,13 @@ extern TextString frameTimesFile;
 // True when the file is standard output: the result line then goes to standard error.
 bool frameTimesGoToStandardOutput();
 
-// Opens the log when a file is named; a file that cannot be opened is reported
-// (status 1) before the run starts.
-void openFrameTimeLog();
+// Opens the log when a file is named; false, after a line on standard error,
+// when the file cannot be opened.
+bool openFrameTimeLog();
 
 // Adds the frame's row.
 void logFrame(const FrameDuration& frame);
 
-// Puts the file in place; a failure ends the process with status 1 after a line.
-void closeFrameTimeLog();
+// Puts the file in place, once; false, after a line on standard error, when
+// that fails. True when no log is open.
+bool closeFrameTimeLog();

@@ -23,6 +23,7 @@ struct Frame {
 
 Frame kept;
 bool snapshotWanted = false;
+bool snapshotArmed = false;
 
 bool doubleBuffered()
 {
@@ -44,39 +45,42 @@ bool readFrame(unsigned buffer, Frame& frame)
     return true;
 }
 
-// The last frame: read where it stays, else the copy kept as it was shown.
-bool lastFrame()
-{
-    const unsigned buffer = frameLoop().keptBuffer(doubleBuffered());
-    return (buffer && readFrame(buffer, kept)) || !kept.rgb.empty();
-}
-
-void writeSnapshot()
-{
-    const bool haveFrame = lastFrame();
-    const std::string problem = haveFrame ? replaceFile(snapshotFile.data(),
-                                                        ppmFile(kept.width, kept.height, kept.rgb))
-                                          : "no frame left to read";
-    if (problem.empty())
-        return;
-    std::fprintf(stderr, "Can't write snapshot %s: %s\n", snapshotFile.data(), problem.c_str());
-    std::fflush(nullptr);
-    std::_Exit(1);
-}
-
 } // namespace
 
 void writeSnapshotAtExit()
 {
     // The checksum reads the same frame, through the same code.
     snapshotWanted = snapshotFile.length() > 0 || settings.checksum;
-    if (snapshotFile.length() > 0)
-        std::atexit(writeSnapshot);
+    snapshotArmed = snapshotFile.length() > 0;
+}
+
+void takeLastFrame()
+{
+    if (!snapshotWanted)
+        return;
+    // Read where the frame stays; elsewhere the copy kept as it was shown is the last frame.
+    if (const unsigned buffer = frameLoop().keptBuffer(doubleBuffered()))
+        readFrame(buffer, kept);
+}
+
+bool writeSnapshotFile()
+{
+    if (!snapshotArmed)
+        return true;
+    snapshotArmed = false;
+    const std::string problem = kept.rgb.empty() ? "no frame left to read"
+                                                 : replaceFile(snapshotFile.data(),
+                                                               ppmFile(kept.width, kept.height, kept.rgb));
+    if (problem.empty())
+        return true;
+    std::fprintf(stderr, "Can't write snapshot %s: %s\n", snapshotFile.data(), problem.c_str());
+    std::fflush(stderr);
+    return false;
 }
 
 std::string lastFrameChecksum()
 {
-    return lastFrame() ? ppmPixelChecksum(kept.width, kept.height, kept.rgb) : "unknown";
+    return kept.rgb.empty() ? "unknown" : ppmPixelChecksum(kept.width, kept.height, kept.rgb);
 }
 
 bool snapshotGoesToStandardOutput()
