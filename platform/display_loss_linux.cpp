@@ -5,21 +5,32 @@
 namespace {
 
 bool lost = false;
-XIOErrorHandler xlibHandler = nullptr;
+XIOErrorHandler xlibConnectionHandler = nullptr;
+XErrorHandler xlibRequestHandler = nullptr;
 
 int onConnectionBroken(Display* display)
 {
     lost = true;
     // Xlib's own handler says so on standard error and calls exit.
-    return xlibHandler ? xlibHandler(display) : 0;
+    return xlibConnectionHandler ? xlibConnectionHandler(display) : 0;
+}
+
+// Only errors that nobody expects reach this handler (the notice window sets
+// its own while it may meet them), and Xlib's own one ends the process.
+int onRequestFailed(Display* display, XErrorEvent* error)
+{
+    lost = true;
+    return xlibRequestHandler ? xlibRequestHandler(display, error) : 0;
 }
 
 } // namespace
 
 void watchDisplayLoss()
 {
-    if (!xlibHandler)
-        xlibHandler = XSetIOErrorHandler(onConnectionBroken);
+    if (xlibConnectionHandler)
+        return;
+    xlibConnectionHandler = XSetIOErrorHandler(onConnectionBroken);
+    xlibRequestHandler = XSetErrorHandler(onRequestFailed);
 }
 
 bool displayLost()

@@ -150,7 +150,12 @@ bool startRunRecord(const RunLimit& limit, const std::string& swapInterval)
     run.swapInterval = swapInterval;
     run.renderer = glText(GL_RENDERER);
     run.glVersion = glText(GL_VERSION);
-    return openFrameTimeLog();
+    // A run whose log cannot be opened never starts: no line either.
+    if (openFrameTimeLog())
+        return true;
+    run.active = false;
+    run.limited = false;
+    return false;
 }
 
 void watchRun()
