@@ -106,10 +106,13 @@ std::string applySwapInterval()
 // opened a display).
 void refuseUnrunnableHeadless()
 {
-    if (!settings.headless || settings.validate)
+    if (!settings.headless)
         return;
     if (!headlessAvailable())
         refuse("-headless is not available on this platform");
+    // The checks end by themselves and show no overlay.
+    if (settings.validate)
+        return;
     if (!isLimited(RunLimit{settings.frameLimit, settings.secondsLimit}))
         refuse("-headless needs a run length: -frames N or -seconds S");
     if (settings.showRates)
@@ -130,8 +133,6 @@ void refuseValidationExtras()
 {
     if (!settings.validate)
         return;
-    if (settings.headless && !headlessAvailable())
-        refuse("-headless is not available on this platform");
     if (snapshotFile.length() > 0)
         refuse("-validate cannot be combined with -snapshot");
     if (frameTimesFile.length() > 0)
@@ -156,8 +157,8 @@ void registerCallbacks()
 int startUp(OptionReader& options)
 {
     setUpFatalReports(options);
-    refuseValidationExtras();
     refuseUnrunnableHeadless();
+    refuseValidationExtras();
     refuseSharedOutputFile();
     // Standard output carries a file: the line must not land in it.
     if (snapshotGoesToStandardOutput() || frameTimesGoToStandardOutput())

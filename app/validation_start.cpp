@@ -52,7 +52,6 @@ void checkShown(int)
 
 void prepareValidation()
 {
-    validating = true;
     settings.windowWidth = checkSide;
     settings.windowHeight = checkSide;
     settings.bufferMode = GLUT_DOUBLE;
@@ -60,6 +59,7 @@ void prepareValidation()
 
 int startValidation()
 {
+    validating = true;
     frameLoop().registerCallbacks(
         {recordSize, nullptr, validationDisplay, nullptr, nullptr, nullptr, nullptr, nullptr});
     frameLoop().startTimer(showDeadlineMs, checkShown, 0);
