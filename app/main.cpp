@@ -1,11 +1,14 @@
+#include <string>
+
 #include "app/device_list.h"
+#include "app/ending.h"
 #include "app/option_table.h"
 #include "app/startup.h"
 #include "app/settings.h"
 #include "app/usage.h"
 #include "options/option_reader.h"
-#include "platform/exit_status.h"
 #include "platform/frame_loop.h"
+#include "platform/quit.h"
 #include "platform/standard_streams.h"
 
 int main(int argc, char** argv)
@@ -13,11 +16,13 @@ int main(int argc, char** argv)
     openStandardStreams();
     // A reader that goes away makes a write fail, which is reported, rather than end the process.
     ignoreBrokenPipes();
-    arrangeFinalExit();
+    arrangeEnding();
     if (answerInformationRequest(argc, argv))
         return 0;
     static OptionReader options(argc, argv);
-    applyOptionTable(options);
+    const std::string refusal = applyOptionTable(options);
+    if (!refusal.empty())
+        refuse(refusal.c_str());
     if (settings.listDevices)
         listDevices();
     startUp(options);

@@ -13,6 +13,15 @@
 #include "render/frame_time_log.h"
 #include "render/snapshot.h"
 
+TextString typedDevice;
+
+namespace {
+
+// The first value a strict row refused while the table was read.
+std::string refusal;
+
+} // namespace
+
 // The counts that the earlier rows of a group leave for the row that decides
 // the group.
 struct OptionWalk {
@@ -38,6 +47,15 @@ constexpr OptionRow real(const char* name, int shortest, const char* fallback, f
                          const char* help)
 {
     return {name, shortest, OptionKind::Real, "X", fallback, help, nullptr, field, nullptr, nullptr, nullptr};
+}
+
+// The options added for scripts read no prefix: "-frames 1e4" running one
+// frame would be a wrong result nobody sees. typed keeps the text as given.
+constexpr OptionRow strict(OptionRow row, TextString* typed = nullptr)
+{
+    row.strict = true;
+    row.text = typed;
+    return row;
 }
 
 constexpr OptionRow presence(const char* name, int shortest, int Settings::*field, Rule rule, const char* help)
@@ -115,11 +133,41 @@ int integerDefault(const OptionRow& row)
     return *row.fallback ? integerValue(row, parseIntText(row.fallback)) : optionAbsent;
 }
 
+// The text of a strict row's value; unless it is wholly a number of the row's
+// kind, the refusal. False when the option is absent.
+bool readStrictText(OptionReader& options, const OptionRow& row, TextString& text)
+{
+    const int before = options.count();
+    text = options.getString(row.name, "", row.shortest);
+    if (options.count() == before)
+        return false;
+    if (row.text)
+        *row.text = text;
+    const bool integer = row.kind == OptionKind::Integer;
+    if (refusal.empty() && !(integer ? isWholeInteger(text.data()) : isWholeReal(text.data())))
+        refusal = std::string(row.name) + " needs " + (integer ? "an integer" : "a number") + ", not \"" +
+                  text.data() + "\"";
+    return true;
+}
+
 int readInteger(OptionReader& options, const OptionRow& row)
 {
+    if (row.strict) {
+        TextString text;
+        return readStrictText(options, row, text) ? integerValue(row, parseIntText(text.data()))
+                                                  : integerDefault(row);
+    }
     const int before = options.count();
     const int value = options.getInt(row.name, parseIntText(row.fallback), row.shortest);
     return options.count() == before ? integerDefault(row) : integerValue(row, value);
+}
+
+double readReal(OptionReader& options, const OptionRow& row)
+{
+    TextString text;
+    if (row.strict)
+        return readStrictText(options, row, text) ? parseRealText(text.data()) : parseRealText(row.fallback);
+    return options.getDouble(row.name, parseRealText(row.fallback), row.shortest);
 }
 
 } // namespace
@@ -175,13 +223,13 @@ const std::vector<OptionRow>& optionTable()
         presence("-PANORAMIC", 2, nullptr, [](OptionWalk& w, int n) { w.panoramic = n; }, "accepted and ignored"),
         presence("-RPANORAMIC", 3, nullptr, chooseProjection, "accepted and ignored"),
         // The lowest int stays free to mean "not given".
-        integer("-swapinterval", 3, "", &Settings::swapInterval,
-                "swap interval; -MAXTRIANGLES sets 0 unless this is given",
-                [](int v, int) { return std::max(v, -INT_MAX); }),
-        integer("-frames", 3, "0", &Settings::frameLimit,
-                "end after N frames past the first, with a result line"),
-        real("-seconds", 3, "0", &Settings::secondsLimit,
-             "end X seconds after the first frame, with a result line"),
+        strict(integer("-swapinterval", 3, "", &Settings::swapInterval,
+                       "swap interval; -MAXTRIANGLES sets 0 unless this is given",
+                       [](int v, int) { return std::max(v, -INT_MAX); })),
+        strict(integer("-frames", 3, "0", &Settings::frameLimit,
+                       "end after N frames past the first, with a result line")),
+        strict(real("-seconds", 3, "0", &Settings::secondsLimit,
+                    "end X seconds after the first frame, with a result line")),
         presence("-headless", 4, &Settings::headless, nullptr,
                  "draw off screen through EGL, without a window system (needs -frames or -seconds)"),
         text("-snapshot", 3, "FILE", "", "write the last frame to FILE as a binary PPM when the run ends",
@@ -195,20 +243,21 @@ const std::vector<OptionRow>& optionTable()
              "goes on; a regular file appears complete when the run ends)",
              &frameTimesFile),
         presence("-blur", 3, &Settings::startBlurred, nullptr, "start with motion blur on, as if m had been pressed"),
-        real("-spin", 4, "0", &Settings::spinSpeed,
-             "start the object spinning at X degrees a second, as a drag right and down would"),
-        real("-timestep", 4, "0", &Settings::timeStepMs,
-             "every frame advances the spin as if X milliseconds had passed; not above 0: real time"),
+        strict(real("-spin", 4, "0", &Settings::spinSpeed,
+                    "start the object spinning at X degrees a second, as a drag right and down would")),
+        strict(real("-timestep", 4, "0", &Settings::timeStepMs,
+                    "every frame advances the spin as if X milliseconds had passed; not above 0: real time")),
         presence("-checksum", 2, &Settings::checksum, nullptr,
                  "add the last frame's checksum (FNV-1a of its pixels) to the result line"),
         presence("-listdevices", 3, &Settings::listDevices, nullptr,
                  "list the EGL devices, one a line: number, DRM node (else\n"
                  "software, else -) and renderer; then end"),
         // As for -swapinterval, the lowest int stays free to mean "not given".
-        integer("-device", 3, "", &Settings::device,
-                "-headless draws on EGL device N of -listdevices, and no other;\n"
-                "refused (status 2) without -headless or for a number not listed",
-                [](int v, int) { return std::max(v, -INT_MAX); }),
+        strict(integer("-device", 3, "", &Settings::device,
+                       "-headless draws on EGL device N of -listdevices, and no other;\n"
+                       "refused (status 2) without -headless or for a number not listed",
+                       [](int v, int) { return std::max(v, -INT_MAX); }),
+               &typedDevice),
     };
     return rows;
 }
@@ -223,8 +272,9 @@ Settings::Settings()
     }
 }
 
-void applyOptionTable(OptionReader& options)
+std::string applyOptionTable(OptionReader& options)
 {
+    refusal.clear();
     OptionWalk walk;
     for (const OptionRow& row : optionTable()) {
         switch (row.kind) {
@@ -240,8 +290,7 @@ void applyOptionTable(OptionReader& options)
             settings.*row.integer = readInteger(options, row);
             break;
         case OptionKind::Real:
-            settings.*row.real =
-                narrowToFloat(options.getDouble(row.name, parseRealText(row.fallback), row.shortest));
+            settings.*row.real = narrowToFloat(readReal(options, row));
             break;
         case OptionKind::Text: {
             // The title and the image file are read later, at their steps of start-up.
@@ -250,13 +299,14 @@ void applyOptionTable(OptionReader& options)
             const bool given = options.hasValue(row.name, row.shortest);
             *row.text = options.getString(row.name, row.fallback, row.shortest);
             // A file the run writes: an empty name is a script's unset variable.
-            if (given && row.text->length() == 0 && std::strcmp(row.valueName, "FILE") == 0)
-                refuse((std::string(row.name) + " needs a file name, not an empty one").c_str());
+            if (given && row.text->length() == 0 && std::strcmp(row.valueName, "FILE") == 0 && refusal.empty())
+                refusal = std::string(row.name) + " needs a file name, not an empty one";
             break;
         }
         }
     }
     frameState.measuredFps = 0.0f;
+    return refusal;
 }
 
 TextString readWindowTitle(OptionReader& options)

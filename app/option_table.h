@@ -3,6 +3,7 @@
 // applyOptionTable reads, what "--help" prints and what the man page is
 // checked against.
 
+#include <string>
 #include <vector>
 
 #include "app/settings.h"
@@ -24,15 +25,22 @@ struct OptionRow {
     float Settings::*real;                      // where a real goes
     int (*confine)(int value, int fallback);    // an integer's clamp or rule
     void (*rule)(OptionWalk& walk, int count);  // what a presence count decides beyond its field
-    TextString* text;                           // where a text read with the table goes
+    TextString* text;                           // where a text read with the table goes (for a
+                                                // strict number: the value as typed)
+    bool strict = false;  // a number that must be wholly one (options for scripts): else status 2
 };
+
+// The value -device was given as typed, for messages; empty when absent.
+extern TextString typedDevice;
 
 // Every option the program reads, in lookup order.
 const std::vector<OptionRow>& optionTable();
 
 // Reads every row but the title and image rows into the settings (and the three
 // frame-state fields it owns), taking each option found out of the reader.
-void applyOptionTable(OptionReader& options);
+// Returns the line that refuses the command line (a strict row's value that is
+// not wholly a number), or "" when there is none.
+std::string applyOptionTable(OptionReader& options);
 
 // The text rows, read later in start-up and in this order: the title when the
 // window is created, then the environment image's file name.

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/option_table.h"
@@ -71,10 +72,10 @@ bool scriptedRun()
 // rearranges the vector.
 void setUpFatalReports(const OptionReader& options)
 {
-    // Off screen nobody could acknowledge a box.
-    if (settings.headless)
-        turnOffReportBoxes();
+    // A box would hold the script that started the run until somebody came
+    // to close it: its line and status say it all.
     if (scriptedRun()) {
+        turnOffReportBoxes();
         setFatalStatus(1);
         catchEndingSignals();
     }
@@ -109,6 +110,9 @@ void refuseUnrunnableHeadless()
         return;
     if (!headlessAvailable())
         refuse("-headless is not available on this platform");
+    // The checks end by themselves and show no overlay.
+    if (settings.validate)
+        return;
     if (!isLimited(RunLimit{settings.frameLimit, settings.secondsLimit}))
         refuse("-headless needs a run length: -frames N or -seconds S");
     if (settings.showRates)
@@ -123,6 +127,24 @@ void refuseSharedOutputFile()
         refuse("-snapshot and -frametimes name the same file");
 }
 
+// -validate draws its own fixed scene and ends with the checks: nothing of a
+// run's outputs would be written.
+void refuseValidationExtras()
+{
+    if (!settings.validate)
+        return;
+    if (snapshotFile.length() > 0)
+        refuse("-validate cannot be combined with -snapshot");
+    if (frameTimesFile.length() > 0)
+        refuse("-validate cannot be combined with -frametimes");
+    if (settings.checksum)
+        refuse("-validate cannot be combined with -checksum");
+    if (isLimited(RunLimit{settings.frameLimit, 0.0f}))
+        refuse("-validate cannot be combined with -frames");
+    if (isLimited(RunLimit{0, settings.secondsLimit}))
+        refuse("-validate cannot be combined with -seconds");
+}
+
 void registerCallbacks()
 {
     frameLoop().registerCallbacks({reshape, keyboard, display, mouse, motion, idle, windowClosing, windowDrawable});
@@ -135,17 +157,17 @@ void registerCallbacks()
 int startUp(OptionReader& options)
 {
     setUpFatalReports(options);
+    refuseUnrunnableHeadless();
+    refuseValidationExtras();
     refuseSharedOutputFile();
     // Standard output carries a file: the line must not land in it.
     if (snapshotGoesToStandardOutput() || frameTimesGoToStandardOutput())
         sendResultLineToStandardError();
     refuseUnusableDevice();
-    if (settings.validate) {
+    if (settings.validate)
         prepareValidation();
-    } else {
-        refuseUnrunnableHeadless();
+    else
         checkMotionSteps(settings.motionSteps);
-    }
     openSurface(options);
     if (settings.validate)
         return startValidation();
@@ -155,8 +177,10 @@ int startUp(OptionReader& options)
                       settings.skyVDivisions);
     initRenderState(settings.sceneKind);
     startInput(settings.startBlurred != 0, settings.spinSpeed);
-    writeSnapshotAtExit();
     const std::string swapInterval = settings.headless ? "none" : applySwapInterval();
-    startRunRecord(RunLimit{settings.frameLimit, settings.secondsLimit}, swapInterval);
+    if (!startRunRecord(RunLimit{settings.frameLimit, settings.secondsLimit}, swapInterval))
+        std::exit(1);
+    // Only a run that started replaces the file.
+    writeSnapshotAtExit();
     return 0;
 }

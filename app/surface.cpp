@@ -8,6 +8,7 @@
 #include "app/program_error.h"
 #include "app/settings.h"
 #include "options/option_reader.h"
+#include "platform/display_loss.h"
 #include "platform/display_mode.h"
 #include "platform/frame_loop.h"
 #include "platform/headless_context.h"
@@ -31,6 +32,7 @@ void createWindow(OptionReader& options)
     // the entries the toolkit sees, and as many entries are cut from the end.
     // So the toolkit's options reach it only when they come first.
     int toolkitArgc = options.count();
+    watchDisplayLoss();
     glutInit(&toolkitArgc, options.argv());
     requestDisplayMode(displayMode(settings.bufferMode));
     // Sizes of 0 or less are the toolkit's to replace with its default.
@@ -75,10 +77,13 @@ void refuseUnusableDevice()
         refuse("-device is not available on this platform");
     if (!settings.headless)
         refuse("-device needs -headless");
+    const std::string named = "-device " + std::string(typedDevice.data());
     const int count = headlessDeviceCount();
-    if (count > 0 && (settings.device < 0 || settings.device >= count)) {
-        const std::string line =
-            "-device " + std::to_string(settings.device) + ": EGL lists no such device (see -listdevices)";
+    // Without EGL no number can be checked: that is this machine's failure, not the command line's.
+    if (count < 0)
+        reportProgramError(named + ": EGL cannot start here, so it lists no device");
+    if (settings.device < 0 || settings.device >= count) {
+        const std::string line = named + ": EGL lists no such device (see -listdevices)";
         refuse(line.c_str());
     }
 }

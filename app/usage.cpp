@@ -5,6 +5,27 @@
 
 #include "app/option_table.h"
 
+std::string exitStatusTable()
+{
+    return "Exit status:\n"
+           "  0       a scripted run that went as asked; every ending of the interactive\n"
+           "          demo, also after a failure (its box, then its line)\n"
+           "  1       a failure in a scripted run (a file or line that cannot be written,\n"
+           "          -validate that found a fault or ran no check, EGL that cannot start,\n"
+           "          an image that cannot be read, a lost display); -listdevices failing;\n"
+           "          the toolkit's own errors\n"
+           "  2       a refused command line: -headless without -frames or -seconds, with\n"
+           "          -FPS, or on Windows; -validate with -snapshot, -frametimes,\n"
+           "          -checksum, -frames or -seconds; -device without -headless or with a\n"
+           "          number EGL does not list; -listdevices or -device on Windows;\n"
+           "          -snapshot and -frametimes naming one file, or an empty name for\n"
+           "          either; a value of -frames, -seconds, -device, -timestep, -spin or\n"
+           "          -swapinterval that is not wholly a number\n"
+           "  signal  SIGINT, SIGTERM or SIGHUP ends a scripted run through its result\n"
+           "          line (ended=signal), then by that signal (a shell shows 128 + n);\n"
+           "          a signal ignored when the program started stays ignored\n";
+}
+
 std::string usageText()
 {
     std::string text =
@@ -42,7 +63,8 @@ std::string usageText()
         "\n"
         "With -frames or -seconds the run ends by itself, with status 0, and when it\n"
         "ends (Escape, closing the window, a signal or an error included) one line goes\n"
-        "to standard output (to standard error when -snapshot writes standard output):\n"
+        "to standard output (to standard error when -snapshot or -frametimes writes\n"
+        "standard output):\n"
         "\"qlxtest-result:\" and the fields frames (drawn after the first, which is left\n"
         "out), seconds (from the end of the first frame's swap to the end of the last,\n"
         "once the GL has finished it), fps, ktps (every frame counting what it drew),\n"
@@ -63,14 +85,10 @@ std::string usageText()
         "cannot be set, a line on standard error warns that rates may be capped by the\n"
         "display's refresh rate.\n"
         "\n"
-        "Exit status: 0, also after a failure in the interactive demo; every failure\n"
-        "shows a message box and one line on standard error. 2: a refused command line\n"
-        "(-headless without -frames or -seconds, or with -FPS; -headless on Windows).\n"
-        "1: a -snapshot file that cannot be written; -validate that found a fault or\n"
-        "ran no check; and in a run with -frames, -seconds, -headless, -validate or\n"
-        "-snapshot, any failure, including a result line that cannot be written.\n"
-        "On Linux SIGINT, SIGTERM and SIGHUP end such a run with its result line\n"
-        "(ended=signal), then with that signal's status.\n";
+        "A run is scripted when -frames, -seconds, -headless, -validate, -snapshot or\n"
+        "-frametimes is given: it shows no box, a failure is one line on standard error.\n"
+        "\n" +
+        exitStatusTable();
     return text;
 }
 

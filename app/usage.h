@@ -5,6 +5,8 @@
 #include <string>
 
 std::string usageText();
+// The exit statuses, as --help ends: the man page and the README copy it word for word.
+std::string exitStatusTable();
 std::string versionText();
 
 // When the first argument is "--help" or "--version", writes the answer to standard output

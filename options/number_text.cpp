@@ -34,7 +34,44 @@ const char* skipDigits(const char* p)
     return p;
 }
 
+const char* skipSign(const char* p)
+{
+    return *p == '+' || *p == '-' ? p + 1 : p;
+}
+
 } // namespace
+
+bool isWholeInteger(const char* text)
+{
+    if (!text)
+        return false;
+    const char* digits = skipSign(text);
+    const char* end = skipDigits(digits);
+    return end != digits && *end == '\0';
+}
+
+bool isWholeReal(const char* text)
+{
+    if (!text)
+        return false;
+    const char* mantissa = skipSign(text);
+    const char* p = skipDigits(mantissa);
+    bool haveDigits = p != mantissa;
+    if (*p == '.') {
+        const char* fraction = p + 1;
+        p = skipDigits(fraction);
+        haveDigits = haveDigits || p != fraction;
+    }
+    if (!haveDigits)
+        return false;
+    if (*p == 'e' || *p == 'E') {
+        const char* exponent = skipSign(p + 1);
+        p = skipDigits(exponent);
+        if (p == exponent)
+            return false;
+    }
+    return *p == '\0';
+}
 
 int parseIntText(const char* text)
 {

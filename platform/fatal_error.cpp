@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 #include <utility>
 
 #include "platform/box_text.h"
@@ -18,10 +17,9 @@ bool boxesShown = true;
 int fatalStatus = 0;
 
 // The line still owed while the box is up. The toolkit and Xlib end the
-// process on errors they cannot recover from; the exit handler then writes
-// the line and keeps the fatal status.
+// process on errors they cannot recover from; the ending then writes the line
+// and keeps the fatal status.
 const char* owedLine = nullptr;
-pid_t owingProcess = 0;
 
 void writeLine(const char* line)
 {
@@ -30,24 +28,11 @@ void writeLine(const char* line)
     std::fflush(stderr);
 }
 
-void payOwedLine()
-{
-    // A child forked for the box and ending through exit owes nothing.
-    if (!owedLine || getpid() != owingProcess)
-        return;
-    writeLine(owedLine);
-    std::_Exit(fatalStatus);
-}
-
 void showBox(const char* caption, const char* boxText, const char* errorLine)
 {
     if (!boxesShown)
         return;
-    static const bool guarded = std::atexit(payOwedLine) == 0;
-    if (guarded) {
-        owedLine = errorLine;
-        owingProcess = getpid();
-    }
+    owedLine = errorLine;
     if (prepareForBox)
         prepareForBox();
     // Nothing checks for a caught signal while the box waits.
@@ -76,6 +61,15 @@ void turnOffReportBoxes()
 void setFatalStatus(int status)
 {
     fatalStatus = status;
+}
+
+std::optional<int> payOwedFatalLine()
+{
+    if (!owedLine)
+        return std::nullopt;
+    writeLine(owedLine);
+    owedLine = nullptr;
+    return fatalStatus;
 }
 
 void reportFatalError(const char* caption, const char* boxText, const char* errorLine)

@@ -1,5 +1,6 @@
 #include <GL/freeglut.h>
 
+#include "platform/display_loss.h"
 #include "platform/frame_loop.h"
 
 namespace {
@@ -8,6 +9,14 @@ FrameCallbacks registered{};
 
 // Hidden (unmapped, iconified) or fully covered (off screen too): the toolkit
 // calls no display callback in either state.
+// Called by the toolkit on a window manager's close, and again from its own
+// exit handler for every window left. After the display's loss the GL is gone.
+void windowClosing()
+{
+    if (registered.close && !displayLost())
+        registered.close();
+}
+
 void windowStatus(int state)
 {
     if (registered.drawable)
@@ -26,7 +35,7 @@ public:
         glutMotionFunc(callbacks.motion);
         glutIdleFunc(callbacks.idle);
         // The toolkit calls it before it destroys the window, with the GL context still current.
-        glutCloseFunc(callbacks.close);
+        glutCloseFunc(callbacks.close ? windowClosing : nullptr);
         glutWindowStatusFunc(callbacks.drawable ? windowStatus : nullptr);
     }
 

@@ -30,7 +30,7 @@ constexpr int anyHeadlessDevice = INT_MIN;
 // "-device N could not draw: " and its name and reason.
 HeadlessSize openHeadlessContext(int width, int height, int device = anyHeadlessDevice);
 
-// The devices EGL lists; 0 where it cannot start or offers no device list.
+// The devices EGL lists; 0 where it offers no device list, -1 where it cannot start.
 int headlessDeviceCount();
 
 // One EGL device, as a context made on it shows it.

@@ -219,6 +219,10 @@ HeadlessSize openHeadlessContext(int width, int height, int device)
 
 int headlessDeviceCount()
 {
+    // Without a vendor library EGL names no client extension: it did not start.
+    const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+    if (!client || !*client)
+        return -1;
     return static_cast<int>(eglDevices().devices.size());
 }
 

@@ -12,7 +12,7 @@ HeadlessSize openHeadlessContext(int, int, int)
 
 int headlessDeviceCount()
 {
-    return 0;
+    return -1;
 }
 
 std::vector<HeadlessDevice> headlessDevices()

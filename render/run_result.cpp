@@ -10,7 +10,6 @@
 #include "platform/clock.h"
 #include "platform/cpu_time.h"
 #include "platform/ending_signals.h"
-#include "platform/exit_status.h"
 #include "platform/frame_loop.h"
 #include "platform/quit.h"
 #include "render/frame_state.h"
@@ -32,7 +31,8 @@ struct LimitedRun {
     std::string renderer;
     std::string glVersion;
     RunEnd end = RunEnd::Error;  // until a known way of ending says otherwise
-    bool ended = false;
+    bool noted = false;  // how the run ends is known
+    bool ended = false;  // and its end recorded
     double endedAt = 0.0;
     double cpuAtStart = 0.0;  // at the record's start
     double cpuAtEnd = 0.0;
@@ -40,7 +40,7 @@ struct LimitedRun {
     bool watching = false;
 };
 
-// Built before main, so it outlives the exit handler registered later.
+// Built before main, so it outlives the ending's exit handler.
 LimitedRun run;
 
 const char* endName(RunEnd end)
@@ -79,8 +79,12 @@ void settleFrames()
         logFrame(*frame);
 }
 
-void writeResultLine()
+} // namespace
+
+bool writeResultLine()
 {
+    if (!run.limited)
+        return true;
     const double now = run.ended ? run.endedAt : monotonicSeconds();
     const double cpuNow = run.ended ? run.cpuAtEnd : processCpuSeconds();
     RunFigures figures;
@@ -105,23 +109,21 @@ void writeResultLine()
         figures.checksum = lastFrameChecksum();
     errno = 0;
     const bool written = std::fputs(resultLine(figures).c_str(), run.stream) >= 0 && std::fflush(run.stream) == 0;
+    run.limited = false;
     if (written)
-        return;
+        return true;
     const int error = errno;
     std::fprintf(stderr, "Can't write the result line: %s\n", error ? std::strerror(error) : "write error");
     std::fflush(stderr);
-    failAtExit(1);
+    return false;
 }
 
-// However the run ends: its line, then its frame times.
-void finishRun()
+void settleRun()
 {
     settleFrames();
-    if (run.limited)
-        writeResultLine();
-    if (!closeFrameTimeLog())
-        failAtExit(1);
 }
+
+namespace {
 
 void checkRun(int)
 {
@@ -136,10 +138,10 @@ void checkRun(int)
 
 } // namespace
 
-void startRunRecord(const RunLimit& limit, const std::string& swapInterval)
+bool startRunRecord(const RunLimit& limit, const std::string& swapInterval)
 {
     if (run.active || (!isLimited(limit) && frameTimesFile.length() == 0))
-        return;
+        return true;
     run.active = true;
     run.limited = isLimited(limit);
     run.limit = limit;
@@ -148,9 +150,12 @@ void startRunRecord(const RunLimit& limit, const std::string& swapInterval)
     run.swapInterval = swapInterval;
     run.renderer = glText(GL_RENDERER);
     run.glVersion = glText(GL_VERSION);
-    if (!openFrameTimeLog())
-        std::exit(1);
-    std::atexit(finishRun);
+    // A run whose log cannot be opened never starts: no line either.
+    if (openFrameTimeLog())
+        return true;
+    run.active = false;
+    run.limited = false;
+    return false;
 }
 
 void watchRun()
@@ -188,9 +193,11 @@ void windowDrawable(bool canDraw)
 
 void noteRunEnd(RunEnd end)
 {
-    if (run.ended)
+    if (run.noted)
         return;
+    run.noted = true;
     run.end = end;
+    takeLastFrame();
     if (!run.active)
         return;
     // Frames still queued count as done only once the GL has finished them.
@@ -206,6 +213,7 @@ void noteRunEnd(RunEnd end)
 void endRun(RunEnd end)
 {
     noteRunEnd(end);
+    // The ending writes the rest.
     quit();
 }
 

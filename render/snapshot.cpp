@@ -8,7 +8,6 @@
 
 #include "app/settings.h"
 #include "image/ppm_writer.h"
-#include "platform/exit_status.h"
 #include "platform/frame_loop.h"
 #include "platform/replace_file.h"
 
@@ -24,6 +23,7 @@ struct Frame {
 
 Frame kept;
 bool snapshotWanted = false;
+bool snapshotArmed = false;
 bool frameDrawn = false;  // a frame reached present: before that the buffers hold nothing drawn
 
 bool doubleBuffered()
@@ -46,32 +46,34 @@ bool readFrame(unsigned buffer, Frame& frame)
     return true;
 }
 
-// The last frame: read where it stays, else the copy kept as it was shown.
-// None when no frame was drawn: a buffer read then holds no picture.
-bool lastFrame()
-{
-    if (!frameDrawn)
-        return false;
-    const unsigned buffer = frameLoop().keptBuffer(doubleBuffered());
-    return (buffer && readFrame(buffer, kept)) || !kept.rgb.empty();
-}
-
-void writeSnapshotAtEnd()
-{
-    if (!writeSnapshotFile())
-        failAtExit(1);
-}
-
 } // namespace
+
+void writeSnapshotAtExit()
+{
+    // The checksum reads the same frame, through the same code.
+    snapshotWanted = snapshotFile.length() > 0 || settings.checksum;
+    snapshotArmed = snapshotFile.length() > 0;
+}
+
+void takeLastFrame()
+{
+    if (!snapshotWanted || !frameDrawn)
+        return;
+    // Read where the frame stays; elsewhere the copy kept as it was shown is the last frame.
+    if (const unsigned buffer = frameLoop().keptBuffer(doubleBuffered()))
+        readFrame(buffer, kept);
+}
 
 bool writeSnapshotFile()
 {
-    if (snapshotFile.length() == 0)
+    if (!snapshotArmed)
         return true;
-    std::string problem = "no frame was drawn";
-    if (frameDrawn)
-        problem = lastFrame() ? replaceFile(snapshotFile.data(), ppmFile(kept.width, kept.height, kept.rgb))
-                              : "no frame left to read";
+    snapshotArmed = false;
+    // Where no frame was drawn nothing is written: the old file stays.
+    const std::string problem = !frameDrawn      ? "no frame was drawn"
+                                : kept.rgb.empty() ? "no frame left to read"
+                                                   : replaceFile(snapshotFile.data(),
+                                                                 ppmFile(kept.width, kept.height, kept.rgb));
     if (problem.empty())
         return true;
     std::fprintf(stderr, "Can't write snapshot %s: %s\n", snapshotFile.data(), problem.c_str());
@@ -79,17 +81,9 @@ bool writeSnapshotFile()
     return false;
 }
 
-void writeSnapshotAtExit()
-{
-    // The checksum reads the same frame, through the same code.
-    snapshotWanted = snapshotFile.length() > 0 || settings.checksum;
-    if (snapshotFile.length() > 0)
-        std::atexit(writeSnapshotAtEnd);
-}
-
 std::string lastFrameChecksum()
 {
-    return lastFrame() ? ppmPixelChecksum(kept.width, kept.height, kept.rgb) : "unknown";
+    return !frameDrawn || kept.rgb.empty() ? "unknown" : ppmPixelChecksum(kept.width, kept.height, kept.rgb);
 }
 
 bool snapshotGoesToStandardOutput()

@@ -9,19 +9,22 @@
 // The file named by -snapshot; empty: none.
 extern TextString snapshotFile;
 
-// Arranges the snapshot at exit when the settings name a file. Call once the
-// GL context exists and before the run's result line is arranged: exit
-// handlers run in reverse, so the result line comes out first, and a snapshot
-// that cannot be written then ends the process with status 1.
+// Arranges the snapshot for the run's end when the settings name a file (and
+// the frame's copy for -checksum). Call once the run has started: a run that
+// never started leaves an existing file alone.
 void writeSnapshotAtExit();
 
-// Writes the last frame to the snapshot's file, when one is named. Where no
-// frame was drawn nothing is written and the old file stays. A failure prints
-// one line naming the file and the reason, and returns false.
+// While the GL context still exists, at the run's end: the last frame, read
+// where it stays; elsewhere the copy kept of every frame already holds it.
+void takeLastFrame();
+
+// Once, at the end: writes the frame taken to the file; false, after a line on
+// standard error, when it cannot. Where no frame was drawn nothing is written
+// and the old file stays. True when no snapshot was arranged. Makes no GL call.
 bool writeSnapshotFile();
 
-// The checksum of the last frame's pixels as the snapshot writes them (after
-// its header), in 16 hex digits; "unknown" where no frame was drawn.
+// The checksum of the frame taken, as the snapshot writes it (after its
+// header), in 16 hex digits; "unknown" where no frame was drawn or taken.
 std::string lastFrameChecksum();
 
 // Called just before a frame is presented. Where the frame may be gone by the

@@ -118,4 +118,25 @@ TEST(Usage, ManPageAgreesWithTheTable)
     }
 }
 
+// The exit statuses are written once: --help ends with them, and the man page
+// and the README carry the same rows.
+TEST(Usage, ManPageAndReadmeListTheSameStatuses)
+{
+    const std::string table = exitStatusTable();
+    ASSERT_NE(usageText().find(table), std::string::npos);
+    const std::string rows = table.substr(table.find('\n') + 1);
+    ASSERT_GT(rows.size(), 100u);
+    const auto read = [](const char* path) {
+        std::ifstream file(std::string(QLXTEST_SOURCE_DIR) + path);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    };
+    EXPECT_NE(read("/README.md").find("```\n" + rows + "```\n"), std::string::npos);
+    // A man page writes each minus as "\-".
+    const std::string page = std::regex_replace(read("/docs/qlxtest.1"), std::regex(R"(\\-)"), "-");
+    EXPECT_NE(page.find(".SH EXIT STATUS\n"), std::string::npos);
+    EXPECT_NE(page.find(".nf\n" + rows + ".fi\n"), std::string::npos);
+}
+
 } // namespace

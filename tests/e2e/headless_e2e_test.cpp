@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <regex>
 #include <string>
@@ -88,15 +89,78 @@ TEST_F(Headless, BenchmarkRunEndsWithOneResultLineNamingTheRenderer)
 
 TEST_F(Headless, CommandLinesThatCannotRunAreRefusedInOneLine)
 {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"-headless"}, {"-headless", "-frames", "0", "-seconds", "-1"}, {"-headless", "-seconds", "1e400"},
-             {"-headless", "-FPS", "-frames", "5"}, {"-headless", "-frames", "5", "-device", "99"},
-             {"-headless", "-validate", "-device", "-1"}, {"-frames", "5", "-device", "0"}}) {
-        SCOPED_TRACE(args.size());
-        const Outcome run = runProgram(args, "", "", {}, 30000);
+    struct Refusal {
+        std::vector<std::string> args;
+        std::string line;  // "" where only its being one line matters
+    };
+    const std::string vc = "-validate cannot be combined with ";
+    for (const Refusal& refusal : std::vector<Refusal>{
+             {{"-headless"}, ""},
+             {{"-headless", "-frames", "0", "-seconds", "-1"}, ""},
+             {{"-headless", "-seconds", "1e400"}, ""},
+             {{"-headless", "-FPS", "-frames", "5"}, ""},
+             {{"-headless", "-frames", "5", "-device", "99"}, ""},
+             {{"-headless", "-validate", "-device", "-1"}, ""},
+             {{"-frames", "5", "-device", "0"}, ""},
+             {{"-headless", "-frames", "5", "-device", "99999999999"},
+              "-device 99999999999: EGL lists no such device (see -listdevices)"},
+             {{"-headless", "-frames", "1e4"}, "-frames needs an integer, not \"1e4\""},
+             {{"-headless", "-frames", "2x"}, "-frames needs an integer, not \"2x\""},
+             {{"-headless", "-frames", ""}, "-frames needs an integer, not \"\""},
+             {{"-headless", "-frames", "5", "-device", "0.5"}, "-device needs an integer, not \"0.5\""},
+             {{"-headless", "-seconds", "1s"}, "-seconds needs a number, not \"1s\""},
+             {{"-headless", "-frames", "5", "-spin", "e3"}, "-spin needs a number, not \"e3\""},
+             {{"-headless", "-frames", "5", "-timestep", " 1"}, "-timestep needs a number, not \" 1\""},
+             {{"-frames", "5", "-swapinterval", "0x1"}, "-swapinterval needs an integer, not \"0x1\""},
+             {{"-headless", "-validate", "-snapshot", dir.file("s.ppm")}, vc + "-snapshot"},
+             {{"-validate", "-frametimes", dir.file("f.csv")}, vc + "-frametimes"},
+             {{"-headless", "-validate", "-checksum"}, vc + "-checksum"},
+             {{"-headless", "-validate", "-frames", "3"}, vc + "-frames"},
+             {{"-validate", "-seconds", "0.5"}, vc + "-seconds"}}) {
+        SCOPED_TRACE(refusal.args.back());
+        const Outcome run = runProgram(refusal.args, "", "", {}, 30000);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
+        if (!refusal.line.empty()) {
+            EXPECT_EQ(run.err, refusal.line + "\n");
+        }
         EXPECT_EQ(run.out, "");
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    // Numbers keep their meaning: no limit, then the limit that ends the run.
+    const Outcome run = runProgram({"-headless", "-w", "8", "-h", "8", "-seconds", "1e400", "-frames", "+2",
+                                    "-spin", "-1.5E+2", "-timestep", "0", "-device", "0"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(" frames=2 "), std::string::npos) << run.out;
+}
+
+// nohup, and a shell's background job: what was ignored at start stays
+// ignored, and the run reaches its limit.
+TEST_F(Headless, SignalsIgnoredAtStartStayIgnored)
+{
+    auto env = programEnvironment("", {});
+    env.erase(env.begin());  // DISPLAY
+    for (const auto& [command, signal] : std::vector<std::pair<std::string, int>>{
+             {"exec nohup \"$0\" \"$@\"", SIGHUP}, {"trap '' INT; exec \"$0\" \"$@\"", SIGINT}}) {
+        SCOPED_TRACE(signal);
+        ChildProcess program({"/bin/sh", "-c", command, QLXTEST_EXECUTABLE, "-headless", "-w", "8", "-h", "8",
+                              "-seconds", "3"},
+                             env, defaultImageDirectory());
+        // SIGTERM caught: the program has set up its signals.
+        const auto termCaught = [&] {
+            std::ifstream status("/proc/" + std::to_string(program.pid()) + "/status");
+            for (std::string line; std::getline(status, line);) {
+                if (line.rfind("SigCgt:", 0) == 0)
+                    return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1) & 1) != 0;
+            }
+            return false;
+        };
+        for (int polls = 0; polls < 300 && !termCaught(); ++polls)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ASSERT_TRUE(termCaught()) << program.standardError();
+        ::kill(program.pid(), signal);
+        EXPECT_EQ(program.waitExit(30000), 0) << program.standardError();
+        EXPECT_NE(program.standardOutput().find(" ended=limit"), std::string::npos) << program.standardOutput();
     }
 }
 
@@ -162,11 +226,12 @@ TEST_F(Headless, DevicesAreListedAndChosenByNumber)
     EXPECT_EQ(noEgl.status, 1);
     EXPECT_EQ(noEgl.out, "");
     EXPECT_EQ(lines(noEgl.err).size(), 1u) << noEgl.err;
-    // Where EGL lists nothing, -1 is a device like any other, not "any device".
-    const Outcome minusOne = runProgram({"-headless", "-frames", "1", "-device", "-1"}, "", "", {}, 60000,
-                                        {{"__EGL_VENDOR_LIBRARY_FILENAMES", "/nonexistent.json"}});
-    EXPECT_EQ(minusOne.status, 1);
-    EXPECT_EQ(minusOne.err, "Headless run: -device -1 could not draw: EGL lists no such device.\n");
+    // Without EGL no number can be checked: the machine's failure, not the
+    // command line's, with the value as typed.
+    const Outcome noList = runProgram({"-headless", "-frames", "1", "-device", "007"}, "", "", {}, 60000,
+                                      {{"__EGL_VENDOR_LIBRARY_FILENAMES", "/nonexistent.json"}});
+    EXPECT_EQ(noList.status, 1);
+    EXPECT_EQ(noList.err, "-device 007: EGL cannot start here, so it lists no device.\n");
 }
 
 // On a display the box could show and would wait for its OK: neither a

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -73,6 +74,23 @@ TEST_F(FatalReport, ARunWithoutAReaderOfStandardErrorEndsAfterTheBoxWithStatus0)
         ASSERT_TRUE(waitViewable(display.name(), box->id));
         sendKey(display.name(), box->id, "Return");
         EXPECT_EQ(program->waitExit(15000), 0);
+    }
+}
+
+// A box would hold the script that started the run: a scripted run in a
+// window writes its line and ends at once, with status 1.
+TEST_F(FatalReport, AScriptedRunShowsNoBoxItsLineAndStatusSayIt)
+{
+    const TempDir files;
+    for (const std::vector<std::string>& script :
+         std::vector<std::vector<std::string>>{{"-frames", "5"}, {"-snapshot", files.file("s.ppm")}}) {
+        SCOPED_TRACE(script.front());
+        std::vector<std::string> args = script;
+        args.insert(args.end(), {"-envfile", "missing.ppm"});
+        start(args, {}, emptyDir.path(), {"/usr/bin/timeout", "30"});
+        EXPECT_EQ(program->waitExit(60000), 1);
+        EXPECT_EQ(standardError(), "Can't open file missing.ppm.\n");
+        EXPECT_FALSE(std::filesystem::exists(files.file("s.ppm")));
     }
 }
 

@@ -45,6 +45,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
     args.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
+        // A suite started in the background inherits ignored signals, and the
+        // program keeps what it finds ignored: its signal tests would hang.
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(signal, SIG_DFL);
         for (const auto& [name, value] : env)
             setenv(name.c_str(), value.c_str(), 1);
         const int out = open(outPath_.c_str(), O_WRONLY | O_TRUNC);

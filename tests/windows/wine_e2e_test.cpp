@@ -285,6 +285,21 @@ TEST_F(WineRun, FilesGoToADeviceOrReplaceAFileOrSayWhyNot)
     EXPECT_EQ(readWholeFile(images.file("times.csv")).rfind("frame,end_seconds,duration_ms\n", 0), 0u);
 }
 
+// Refused up front, in one line and with status 2, as on Linux: off screen
+// needs EGL, and a typo in a script's number runs nothing.
+TEST_F(WineRun, RefusalsEndWithStatusTwo)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"-validate", "-headless"}, {"-headless", "-frames", "5"}, {"-frames", "2x"}, {"-validate", "-checksum"}}) {
+        SCOPED_TRACE(args.front() + " " + args.back());
+        WineProgram run(args, {}, executableDirectory());
+        EXPECT_EQ(run.process().waitExit(startTimeoutMs), 2) << run.state();
+        const std::string errors = run.errors();
+        EXPECT_EQ(errors.find("\r\n"), errors.size() - 2) << errors;
+        EXPECT_EQ(run.process().standardOutput(), "");
+    }
+}
+
 // The program's own checks of its picture, on Wine's GL.
 TEST_F(WineRun, ValidationPasses)
 {

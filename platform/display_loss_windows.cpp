@@ -1,0 +1,8 @@
+#include "platform/display_loss.h"
+
+void watchDisplayLoss() {}
+
+bool displayLost()
+{
+    return false;
+}
