@@ -217,7 +217,7 @@ TEST_F(SnapshotTargets, AFifoGetsAFrameLargerThanItsBuffer)
             ++quietPolls;
     }
     ::close(reader);
-    EXPECT_EQ(program.waitExit(10000), 0) << program.standardError();
+    EXPECT_EQ(program.waitExit(patienceMs), 0) << program.standardError();
     EXPECT_TRUE(wholePicture(received, 256)) << received.size() << " bytes";
 }
 
@@ -241,7 +241,7 @@ TEST_F(SnapshotTargets, APipeNobodyEmptiesLeavesTheProgramOpenToSignals)
         ::kill(program.pid(), SIGTERM);
         ::poll(nullptr, 0, 200);
     }
-    EXPECT_EQ(program.waitExit(10000), -SIGTERM);
+    EXPECT_EQ(program.waitExit(patienceMs), -SIGTERM);
     ::close(reader);
 }
 
