@@ -98,18 +98,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     figures.renderer = in.text();
     figures.glVersion = in.text();
     figures.frames = in.int32();
-    figures.seconds = in.int32() / 1000.0;
+    // Binary fractions, so that every printed decimal counts.
+    figures.seconds = in.int32() / 65536.0;
     figures.trianglesPerFrame = static_cast<std::uint32_t>(in.int32());
     figures.width = in.int32();
     figures.height = in.int32();
     figures.ended = in.text();
     figures.checksum = in.text();
-    figures.frameMsP50 = in.int32() / 1000.0;
-    figures.frameMsP99 = in.int32() / 1000.0;
-    figures.frameMsMax = in.int32() / 1000.0;
-    figures.fps1PercentLow = in.int32() / 100.0;
-    figures.cpuSeconds = in.int32() / 1000.0;
-    figures.hiddenSeconds = in.int32() / 1e6;
+    figures.frameMsP50 = in.int32() / 65536.0;
+    figures.frameMsP99 = in.int32() / 65536.0;
+    figures.frameMsMax = in.int32() / 65536.0;
+    figures.fps1PercentLow = in.int32() / 65536.0;
+    figures.cpuSeconds = in.int32() / 65536.0;
+    figures.hiddenSeconds = in.int32() / 65536.0;
     figures.resized = (in.byte() & 1) != 0;
 
     const std::string line = resultLine(figures);
