@@ -41,6 +41,14 @@ protected:
         Environment env{{"GALLIUM_DRIVER", GetParam().name}, {"XDG_RUNTIME_DIR", runtime.path()}};
         if (GetParam().software)
             env.emplace_back("LIBGL_ALWAYS_SOFTWARE", "1");
+#ifdef QLXTEST_SANITIZER_PRELOAD
+        if (GetParam().software) {
+            for (const auto& [name, value] : programEnvironment(display.name(), {})) {
+                if (name == "ASAN_OPTIONS")
+                    env.emplace_back(name, value + ":suppressions=" QLXTEST_SOURCE_DIR "/tests/validation/zink_asan.supp");
+            }
+        }
+#endif
         return env;
     }
 
