@@ -86,7 +86,7 @@ double FrameTimes::slowestPercentMean() const
     return sum / static_cast<double>(taken);
 }
 
-FrameTimeFigures frameTimeFigures(const FrameTimes& times, double fps)
+FrameTimeFigures frameTimeFigures(const FrameTimes& times)
 {
     FrameTimeFigures figures;
     if (times.count() == 0)
@@ -96,8 +96,5 @@ FrameTimeFigures frameTimeFigures(const FrameTimes& times, double fps)
     figures.maxMs = times.maximum() * 1000.0;
     const double slowest = times.slowestPercentMean();
     figures.fps1PercentLow = slowest > 0.0 ? 1.0 / slowest : 0.0;
-    // The slowest frames are never faster than the mean; buckets must not say otherwise.
-    if (fps > 0.0)
-        figures.fps1PercentLow = std::min(figures.fps1PercentLow, fps);
     return figures;
 }

@@ -48,7 +48,7 @@ struct FrameTimeFigures {
     double p50Ms = 0.0;
     double p99Ms = 0.0;
     double maxMs = 0.0;
-    double fps1PercentLow = 0.0;  // never above fps
+    double fps1PercentLow = 0.0;  // 1 / the mean of the slowest 1 %, never clamped
 };
 
-FrameTimeFigures frameTimeFigures(const FrameTimes& times, double fps);
+FrameTimeFigures frameTimeFigures(const FrameTimes& times);

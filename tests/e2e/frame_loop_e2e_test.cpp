@@ -56,11 +56,6 @@ bool hasRatio(const Rates& rates, double ratio)
     return rates.fps > 1.0 && std::abs(rates.ktps - ratio * rates.fps) <= 0.0006 + ratio * 0.005;
 }
 
-void pause(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 bool near(const std::uint8_t* pixel, int r, int g, int b, int tolerance)
 {
     return std::abs(pixel[0] - r) <= tolerance && std::abs(pixel[1] - g) <= tolerance &&
@@ -83,6 +78,12 @@ OverlayPixels overlayPixels(const Screenshot& shot)
         }
     }
     return found;
+}
+
+bool showsOverlay(const Screenshot& shot)
+{
+    const OverlayPixels pixels = overlayPixels(shot);
+    return pixels.text > 100 && pixels.shadow > 20;
 }
 
 int whitePixels(const Screenshot& shot)
@@ -121,7 +122,7 @@ protected:
         ASSERT_TRUE(parseRates(name).has_value()) << name;
     }
 
-    std::string waitTitle(const std::function<bool(const Rates&)>& matches, int timeoutMs = 15000)
+    std::string waitTitle(const std::function<bool(const Rates&)>& matches, int timeoutMs = patienceMs)
     {
         return waitForName(
             display.name(), window.id,
@@ -136,11 +137,22 @@ protected:
 
     Screenshot shot() { return screenshot(display.name(), window.id); }
 
+    // Polls the window's picture until it satisfies the condition; the last one taken.
+    Screenshot waitShot(const std::string& what, const std::function<bool(const Screenshot&)>& holds)
+    {
+        Screenshot last;
+        EXPECT_TRUE(eventually(what, [&] {
+            last = shot();
+            return holds(last);
+        }));
+        return last;
+    }
+
     // Escape ends the program with status 0 from whatever mode it is in.
     void quitWithEscape()
     {
         key("Escape");
-        EXPECT_EQ(run->process().waitExit(10000), 0) << run->process().standardError();
+        EXPECT_EQ(run->process().waitExit(patienceMs), 0) << run->process().standardError();
     }
 };
 
@@ -203,31 +215,21 @@ TEST_F(FrameLoop, MaxTrianglesShowsTheTriangleRateAlone)
 TEST_F(FrameLoop, OverlayFromTheOption)
 {
     ASSERT_NO_FATAL_FAILURE(start({"-FPS"}));
-    pause(1200);  // a frame after the next sample draws the text
-    const OverlayPixels pixels = overlayPixels(shot());
-    EXPECT_GT(pixels.text, 100);
-    EXPECT_GT(pixels.shadow, 20);
+    waitShot("the overlay's text and shadow", showsOverlay);
     quitWithEscape();
 }
 
 TEST_F(FrameLoop, OverlayKeyShowsAndHidesTheText)
 {
     ASSERT_NO_FATAL_FAILURE(start({}));
-    pause(300);
-    OverlayPixels pixels = overlayPixels(shot());
+    const OverlayPixels pixels = overlayPixels(shot());
     EXPECT_EQ(pixels.text, 0);
     EXPECT_EQ(pixels.shadow, 0);
 
     key("f");
-    pause(1200);
-    pixels = overlayPixels(shot());
-    EXPECT_GT(pixels.text, 100);
-    EXPECT_GT(pixels.shadow, 20);
-
+    waitShot("the overlay's text and shadow after f", showsOverlay);
     key("F");
-    pause(300);
-    pixels = overlayPixels(shot());
-    EXPECT_EQ(pixels.text, 0);
+    waitShot("the overlay gone after F", [](const Screenshot& s) { return overlayPixels(s).text == 0; });
     key("f");
     quitWithEscape();
 }
@@ -237,12 +239,11 @@ TEST_F(FrameLoop, OverlayKeyShowsAndHidesTheText)
 TEST_F(FrameLoop, RepeatedPassesKeyChangesHowTheSkyIsDrawn)
 {
     ASSERT_NO_FATAL_FAILURE(start({"-sphere", "1"}));
-    pause(300);
     const Screenshot repeated = shot();
     key("n");
     waitTitle([](const Rates& r) { return hasRatio(r, 1.216); });
-    pause(300);
-    const Screenshot single = shot();
+    const Screenshot single =
+        waitShot("the single pass's picture", [&](const Screenshot& s) { return s.rgb != repeated.rgb; });
     ASSERT_EQ(repeated.width, single.width);
     ASSERT_GT(single.width, 100);
 
@@ -260,9 +261,10 @@ TEST_F(FrameLoop, RepeatedPassesKeyChangesHowTheSkyIsDrawn)
     EXPECT_GT(skyPixelsThatDiffer, 0) << "the sky must differ from the clear colour somewhere";
 
     key("N");
-    pause(300);
-    const Screenshot again = shot();
-    EXPECT_TRUE(near(again.pixel(8, 8), repeated.pixel(8, 8)[0], repeated.pixel(8, 8)[1], repeated.pixel(8, 8)[2], 1));
+    const std::uint8_t* sky = repeated.pixel(8, 8);
+    waitShot("the faded sky back after N", [&](const Screenshot& s) {
+        return s.width == repeated.width && near(s.pixel(8, 8), sky[0], sky[1], sky[2], 1);
+    });
     quitWithEscape();
 }
 
@@ -270,16 +272,14 @@ TEST_F(FrameLoop, RepeatedPassesKeyChangesHowTheSkyIsDrawn)
 TEST_F(FrameLoop, TexturingKeySwitchesTheEnvironmentOffAndOn)
 {
     ASSERT_NO_FATAL_FAILURE(start({}));
-    pause(300);
     const int textured = whitePixels(shot());
     key("t");
-    pause(500);
-    const int plain = whitePixels(shot());
-    EXPECT_GT(plain, 10000);
-    EXPECT_LT(textured * 4, plain);
+    const int plain = whitePixels(waitShot("the plain white goblet after t", [&](const Screenshot& s) {
+        const int white = whitePixels(s);
+        return white > 10000 && textured * 4 < white;
+    }));
     key("T");
-    pause(500);
-    EXPECT_LT(whitePixels(shot()) * 4, plain);
+    waitShot("the environment back after T", [&](const Screenshot& s) { return whitePixels(s) * 4 < plain; });
     quitWithEscape();
 }
 
@@ -287,16 +287,14 @@ TEST_F(FrameLoop, DragSetsTheObjectSpinningAndItKeepsSpinning)
 {
     ASSERT_NO_FATAL_FAILURE(start({}));
     const Screenshot still = shot();
-    pause(300);
+    // Nothing should happen: without a drag the picture stays.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(shot().rgb, still.rgb) << "without a drag the picture stays";
 
     dragLeft(display.name(), 256, 256, 330, 280);
-    pause(300);
-    const Screenshot first = shot();
-    pause(300);
-    const Screenshot second = shot();
-    EXPECT_NE(first.rgb, still.rgb);
-    EXPECT_NE(second.rgb, first.rgb) << "the spin goes on after the release";
+    const Screenshot first = waitShot("the picture to move after the drag",
+                                      [&](const Screenshot& s) { return s.rgb != still.rgb; });
+    waitShot("the spin to go on after the release", [&](const Screenshot& s) { return s.rgb != first.rgb; });
     key("m");
     quitWithEscape();
 }
@@ -306,7 +304,6 @@ TEST_F(FrameLoop, DragSetsTheObjectSpinningAndItKeepsSpinning)
 TEST_F(FrameLoop, SingleBufferedWindowShowsTheFrames)
 {
     ASSERT_NO_FATAL_FAILURE(start({}));
-    pause(300);
     const Screenshot doubled = shot();
     EXPECT_EQ(doubleBuffered(display.name(), window.id), "y\n");
     quitWithEscape();
@@ -318,8 +315,8 @@ TEST_F(FrameLoop, SingleBufferedWindowShowsTheFrames)
     EXPECT_GT(doubled.width * doubled.height - clear, 10000);
 
     ASSERT_NO_FATAL_FAILURE(start({"-SINGLE"}));
-    pause(300);
-    EXPECT_TRUE(shot().rgb == doubled.rgb);
+    waitShot("the single-buffered picture to equal the double-buffered one",
+             [&](const Screenshot& s) { return s.rgb == doubled.rgb; });
     EXPECT_EQ(doubleBuffered(display.name(), window.id), ".\n");
     quitWithEscape();
 }

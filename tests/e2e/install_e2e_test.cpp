@@ -81,7 +81,7 @@ TEST(Install, InstalledProgramStartsFromItsDesktopEntryAnywhere)
     EXPECT_TRUE(waitViewable(display.name(), window->id));
     EXPECT_NE(window->name.find("Super sampled Motion-Blur"), std::string::npos) << window->name;
     sendKey(display.name(), window->id, "Escape");
-    EXPECT_EQ(program.waitExit(10000), 0) << program.standardError();
+    EXPECT_EQ(program.waitExit(patienceMs), 0) << program.standardError();
     fs::remove_all(prefix);
 }
 

@@ -437,7 +437,7 @@ TEST_F(SnapshotTargets, AFifoGetsAFrameLargerThanItsBuffer)
             ++quietPolls;
     }
     ::close(reader);
-    EXPECT_EQ(program.waitExit(10000), 0) << program.standardError();
+    EXPECT_EQ(program.waitExit(patienceMs), 0) << program.standardError();
     EXPECT_TRUE(wholePicture(received, 256)) << received.size() << " bytes";
 }
 

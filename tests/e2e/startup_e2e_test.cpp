@@ -23,7 +23,7 @@ protected:
         if (!window)
             return {};
         sendKey(display.name(), window->id, "Escape");
-        EXPECT_EQ(run.process().waitExit(10000), 0) << run.process().standardError();
+        EXPECT_EQ(run.process().waitExit(patienceMs), 0) << run.process().standardError();
         return *window;
     }
 };
@@ -60,7 +60,7 @@ TEST_F(Startup, ToolkitOptionsAfterTheTableOnesNeverReachTheToolkit)
 TEST_F(Startup, ToolkitOptionsBeforeTheTableOnesReachTheToolkit)
 {
     ProgramRun run(display.name(), {"-display", ":999", "-w", "300"});
-    const auto status = run.process().waitExit(15000);
+    const auto status = run.process().waitExit(patienceMs);
     ASSERT_TRUE(status.has_value());
     EXPECT_NE(*status, 0);
     EXPECT_NE(run.process().standardError().find(":999"), std::string::npos)
@@ -76,7 +76,7 @@ TEST_F(Startup, HelpAndVersionAnswerWithoutAWindow)
 {
     for (const char* request : {"--help", "--version"}) {
         ProgramRun run(display.name(), {request, "-w", "300"});
-        EXPECT_EQ(run.process().waitExit(10000), 0) << request;
+        EXPECT_EQ(run.process().waitExit(patienceMs), 0) << request;
         const std::string out = run.process().standardOutput();
         EXPECT_NE(out.find(std::string(request) == "--help" ? "-MAXTRIANGLES [-MAX]" : "qlxtest "),
                   std::string::npos)

@@ -3,10 +3,12 @@
 // written from the README's rule reads back: fields key=value apart by
 // blanks; a value in double quotes holds \" and \\ for a quote and a
 // backslash; control characters (bytes below 32, and 127) become blanks.
-// Every string comes back so, and no value can forge another field.
+// Every string comes back so, and no value can forge another field; every
+// number reads back as the value put in, within its printed decimals.
 
 #include <cstddef>
 #include <cstdint>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -69,6 +71,23 @@ std::string blanked(std::string text)
     return text;
 }
 
+// A field that is wholly a number, and that number.
+double number(const std::map<std::string, std::string>& fields, const char* key)
+{
+    const std::string& text = fields.at(key);
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    require(!text.empty() && *end == '\0');
+    return value;
+}
+
+// The value, printed with that many decimals and read back.
+void requireNumber(const std::map<std::string, std::string>& fields, const char* key, double value, int decimals)
+{
+    const double read = number(fields, key);
+    require(std::fabs(read - value) <= 0.5 * std::pow(10.0, -decimals) * (1.0 + 1e-9) + std::fabs(value) * 1e-15);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -79,12 +98,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     figures.renderer = in.text();
     figures.glVersion = in.text();
     figures.frames = in.int32();
-    figures.seconds = in.int32() / 1000.0;
+    // Binary fractions, so that every printed decimal counts.
+    figures.seconds = in.int32() / 65536.0;
     figures.trianglesPerFrame = static_cast<std::uint32_t>(in.int32());
     figures.width = in.int32();
     figures.height = in.int32();
     figures.ended = in.text();
     figures.checksum = in.text();
+    figures.frameMsP50 = in.int32() / 65536.0;
+    figures.frameMsP99 = in.int32() / 65536.0;
+    figures.frameMsMax = in.int32() / 65536.0;
+    figures.fps1PercentLow = in.int32() / 65536.0;
+    figures.cpuSeconds = in.int32() / 65536.0;
+    figures.hiddenSeconds = in.int32() / 65536.0;
+    figures.resized = (in.byte() & 1) != 0;
 
     const std::string line = resultLine(figures);
     require(line.find('\n') == line.size() - 1);
@@ -92,8 +119,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Ten fields, the frame times' five, hidden_seconds, resized and ended,
     // and the checksum where there is one.
     require(fields.size() == 18u + (figures.checksum.empty() ? 0u : 1u));
-    for (const char* key : {"frames", "seconds", "fps", "ktps", "triangles_per_frame", "width", "height"})
-        require(fields.count(key) == 1);
+    require(fields.at("frames") == std::to_string(figures.frames));
+    require(fields.at("width") == std::to_string(figures.width));
+    require(fields.at("height") == std::to_string(figures.height));
+    require(fields.at("resized") == (figures.resized ? "1" : "0"));
+    require(number(fields, "triangles_per_frame") == figures.trianglesPerFrame);
+    requireNumber(fields, "seconds", figures.seconds, 9);
+    const double fps = figures.seconds > 0.0 ? static_cast<double>(figures.frames) / figures.seconds : 0.0;
+    requireNumber(fields, "fps", fps, 2);
+    requireNumber(fields, "ktps", fps * figures.trianglesPerFrame / 1000.0, 2);
+    requireNumber(fields, "frame_ms_p50", figures.frameMsP50, 3);
+    requireNumber(fields, "frame_ms_p99", figures.frameMsP99, 3);
+    requireNumber(fields, "frame_ms_max", figures.frameMsMax, 3);
+    requireNumber(fields, "fps_1pct_low", figures.fps1PercentLow, 2);
+    requireNumber(fields, "cpu_seconds", figures.cpuSeconds, 3);
+    requireNumber(fields, "hidden_seconds", figures.hiddenSeconds, 9);
     require(fields.at("swap_interval") == blanked(figures.swapInterval));
     require(fields.at("renderer") == blanked(figures.renderer));
     require(fields.at("gl_version") == blanked(figures.glVersion));

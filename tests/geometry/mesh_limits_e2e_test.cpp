@@ -24,7 +24,7 @@ protected:
         // Nothing reaches standard error before the box is acknowledged.
         EXPECT_EQ(run.process().standardError().find("mesh"), std::string::npos);
         sendKey(display.name(), box->id, "Return");
-        EXPECT_EQ(run.process().waitExit(10000), 0);
+        EXPECT_EQ(run.process().waitExit(patienceMs), 0);
         return run.process().standardError();
     }
 };
@@ -59,7 +59,7 @@ TEST_F(MeshLimits, TooFewDivisionsStartNormally)
     ASSERT_TRUE(window.has_value()) << run.process().standardError();
     EXPECT_NE(window->name, "qlxtest error");
     sendKey(display.name(), window->id, "Escape");
-    EXPECT_EQ(run.process().waitExit(10000), 0) << run.process().standardError();
+    EXPECT_EQ(run.process().waitExit(patienceMs), 0) << run.process().standardError();
 }
 
 } // namespace

@@ -176,6 +176,8 @@ TEST_P(SpinSpeedExtremes, DraggedObjectStaysOnScreen)
     ASSERT_GT(objectPixels(still), 1000);
     dragLeft(display.name(), 256, 256, 330, 280);
     for (int look = 0; look < 4; ++look) {
+        // Nothing may go wrong over a while: the object stays in view, and
+        // still where it cannot spin.
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         const Screenshot shot = picture();
         EXPECT_GT(objectPixels(shot), 1000) << "look " << look;

@@ -118,7 +118,7 @@ void expectRunsAnywhere(const VirtualDisplay& display, const std::string& comman
         EXPECT_TRUE(ratesAndTitle(title)) << commandLine << ": " << title;
         ASSERT_TRUE(waitViewable(display.name(), window->id));
         sendKey(display.name(), window->id, "Escape");
-        EXPECT_EQ(program.waitExit(10000), 0) << commandLine;
+        EXPECT_EQ(program.waitExit(patienceMs), 0) << commandLine;
         EXPECT_EQ(program.standardError(), "") << commandLine;
     }
     fs::remove_all(empty);

@@ -17,7 +17,7 @@ public:
 
     ChildProcess& process() { return process_; }
     // The program's window (the first top-level window on the display).
-    std::optional<TopWindow> waitWindow(int timeoutMs = 15000);
+    std::optional<TopWindow> waitWindow(int timeoutMs = patienceMs);
 
 private:
     std::string display_;

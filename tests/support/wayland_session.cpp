@@ -1,6 +1,5 @@
 #include "support/wayland_session.h"
 
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -12,8 +11,9 @@
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+
+#include "support/poll.h"
 
 namespace {
 
@@ -54,16 +54,16 @@ WaylandSession::WaylandSession()
     }
     // weston names the X display once its socket listens.
     static const std::regex announced(R"(xserver listening on display (:\d+))");
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    std::smatch m;
-    while (std::chrono::steady_clock::now() < deadline && waitpid(pid_, nullptr, WNOHANG) == 0) {
+    // Until it names the display or ends.
+    pollUntil([&] {
+        std::smatch m;
         const std::string text = readFile(output);
-        if (std::regex_search(text, m, announced)) {
+        if (std::regex_search(text, m, announced))
             name_ = m[1];
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+        return !name_.empty() || waitpid(pid_, nullptr, WNOHANG) != 0;
+    });
+    if (!name_.empty())
+        return;
     const std::string text = log();
     stop();
     throw std::runtime_error("weston with Xwayland did not start (are weston and xwayland installed?):\n" + text);

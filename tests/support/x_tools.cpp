@@ -7,6 +7,7 @@
 #include <thread>
 #include <X11/Xlib.h>
 
+#include "support/poll.h"
 #include "support/process.h"
 
 namespace {
@@ -16,6 +17,7 @@ std::string onDisplay(const std::string& display, const std::string& command)
     return "DISPLAY=" + shellQuote(display) + " " + command + " 2>/dev/null";
 }
 
+// Paces a drag as a hand would; nothing waits on it.
 void pause(int ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -40,15 +42,17 @@ std::vector<TopWindow> listedWindows(const std::string& display, const std::stri
 std::optional<TopWindow> pollWindows(const std::string& display, const std::string& which,
                                      const std::function<bool(const TopWindow&)>& matches, int timeoutMs)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    do {
+    std::optional<TopWindow> found;
+    pollUntil([&] {
         for (const auto& w : listedWindows(display, which)) {
-            if (matches(w))
-                return w;
+            if (matches(w)) {
+                found = w;
+                return true;
+            }
         }
-        pause(50);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return std::nullopt;
+        return false;
+    }, timeoutMs);
+    return found;
 }
 
 } // namespace
@@ -74,14 +78,10 @@ std::optional<TopWindow> waitForFramedWindow(const std::string& display,
 
 bool waitViewable(const std::string& display, unsigned long id, int timeoutMs)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    do {
+    return pollUntil([&] {
         const std::string info = captureCommand(onDisplay(display, "xwininfo -id " + std::to_string(id)));
-        if (info.find("IsViewable") != std::string::npos)
-            return true;
-        pause(50);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
+        return info.find("IsViewable") != std::string::npos;
+    }, timeoutMs);
 }
 
 std::string windowName(const std::string& display, unsigned long id)
@@ -95,14 +95,11 @@ std::string windowName(const std::string& display, unsigned long id)
 std::string waitForName(const std::string& display, unsigned long id,
                         const std::function<bool(const std::string&)>& matches, int timeoutMs)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string name;
-    do {
+    pollUntil([&] {
         name = windowName(display, id);
-        if (matches(name))
-            break;
-        pause(50);
-    } while (std::chrono::steady_clock::now() < deadline);
+        return matches(name);
+    }, timeoutMs);
     return name;
 }
 

@@ -104,7 +104,7 @@ public:
     void expectEndedByEscape(const TopWindow& window)
     {
         sendKey(display().name(), window.id, "Escape");
-        EXPECT_EQ(process_.waitExit(10000), 0);
+        EXPECT_EQ(process_.waitExit(patienceMs), 0);
         EXPECT_EQ(errors(), "");
     }
 
@@ -166,7 +166,7 @@ protected:
         EXPECT_EQ(run.errors(), "");
         ASSERT_TRUE(waitViewable(display().name(), box->id));
         sendKey(display().name(), box->id, "Return");
-        EXPECT_EQ(run.process().waitExit(10000), 0);
+        EXPECT_EQ(run.process().waitExit(patienceMs), 0);
         EXPECT_EQ(run.errors(), text + "\r\n");
     }
 };
