@@ -49,19 +49,6 @@ Outcome runProgram(const std::vector<std::string>& args, const std::string& disp
     return outcome;
 }
 
-// Whether a signal sent to the process waits to be taken by one of its threads.
-bool signalPending(pid_t pid, int signal)
-{
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    const unsigned long long bit = 1ULL << (signal - 1);
-    for (std::string line; std::getline(status, line);) {
-        if ((line.rfind("SigPnd:", 0) == 0 || line.rfind("ShdPnd:", 0) == 0) &&
-            (std::stoull(line.substr(7), nullptr, 16) & bit) != 0)
-            return true;
-    }
-    return false;
-}
-
 std::vector<std::string> lines(const std::string& text)
 {
     std::vector<std::string> all;
