@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "platform/frame_loop.h"
 #include "platform/exit_status.h"
+#include "platform/quit.h"
 #include "render/run_result.h"
 #include "validation/check_scene.h"
 #include "validation/run_checks.h"
@@ -57,6 +58,9 @@ void failWithoutChecks()
 
 void prepareValidation()
 {
+    // The checks compare the drawn picture with what it must be: nothing may be drawn over it.
+    if (settings.showGraph)
+        refuse("-validate cannot draw -graph: the checks look at the picture alone");
     std::atexit(failWithoutChecks);
     settings.windowWidth = checkSide;
     settings.windowHeight = checkSide;

@@ -13,6 +13,7 @@
 #include "platform/exit_status.h"
 #include "platform/frame_loop.h"
 #include "platform/quit.h"
+#include "render/frame_graph.h"
 #include "render/frame_state.h"
 #include "render/frame_time_log.h"
 #include "render/rate_meter.h"
@@ -180,6 +181,8 @@ void frameShown()
 void windowDrawable(bool canDraw)
 {
     frameLoop().pauseIdle(!canDraw);
+    if (!canDraw)
+        forgetGraphFrameEnd();
     if (run.active && !run.ended)
         recordHidden(run.record, !canDraw, monotonicSeconds());
 }

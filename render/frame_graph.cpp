@@ -1,0 +1,132 @@
+#include "render/frame_graph.h"
+
+#include <GL/glut.h>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <optional>
+
+#include "app/settings.h"
+#include "platform/clock.h"
+#include "render/frame_graph_scale.h"
+#include "render/rate_meter.h"
+#include "render/screen_space.h"
+
+namespace {
+
+FrameRing ring;
+GraphScale scale;
+std::optional<double> lastFrameEnd;  // seconds of the monotonic clock
+double lastFrameMs = 0.0;
+
+constexpr int labelLineHeight = 13;  // GLUT_BITMAP_8_BY_13
+
+TextString millisecondsText(const char* prefix, double ms)
+{
+    std::array<char, 64> buffer{};
+    // Three figures, but no exponent for a long stall.
+    if (ms >= 1000.0)
+        std::snprintf(buffer.data(), buffer.size(), "%s%.0f ms", prefix, ms);
+    else
+        std::snprintf(buffer.data(), buffer.size(), "%s%.3g ms", prefix, ms);
+    return TextString(buffer.data());
+}
+
+// The label with the overlay's colours: the shadow one pixel to the right.
+void drawLabel(const TextString& text, float x, float y)
+{
+    glColor3f(0.5f, 0.5f, 0.3f);
+    drawText(text, x + 1.0f, y, 0.0f, GLUT_BITMAP_8_BY_13);
+    glColor3f(0.8f, 0.8f, 0.6f);
+    drawText(text, x, y, 0.0f, GLUT_BITMAP_8_BY_13);
+}
+
+void drawGrid(float width, float top)
+{
+    glColor3f(0.45f, 0.45f, 0.45f);
+    glBegin(GL_LINES);
+    glVertex2f(0.0f, top);
+    glVertex2f(width, top);
+    glVertex2f(0.0f, 0.5f);
+    glVertex2f(width, 0.5f);
+    glEnd();
+}
+
+void drawDurations(const std::vector<double>& shown, float left, int bandHeight)
+{
+    const std::vector<bool> slow = standsOut(shown);
+    // The slow frames as red bars from the bottom, under the line.
+    glColor3f(1.0f, 0.15f, 0.15f);
+    glBegin(GL_LINES);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        if (!slow[i])
+            continue;
+        const float x = left + static_cast<float>(i) + 0.5f;
+        glVertex2f(x, 0.0f);
+        glVertex2f(x, static_cast<float>(columnHeight(shown[i], scale.topMs, bandHeight)));
+    }
+    glEnd();
+    glColor3f(0.2f, 1.0f, 0.2f);
+    glBegin(GL_LINE_STRIP);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const int rows = std::max(columnHeight(shown[i], scale.topMs, bandHeight), 1);
+        glVertex2f(left + static_cast<float>(i) + 0.5f, static_cast<float>(rows) - 0.5f);
+    }
+    glEnd();
+}
+
+} // namespace
+
+void graphFrameShown()
+{
+    const double now = monotonicSeconds();
+    if (lastFrameEnd) {
+        lastFrameMs = (now - *lastFrameEnd) * 1000.0;
+        ring.push(lastFrameMs);
+    }
+    lastFrameEnd = now;
+}
+
+void forgetGraphFrameEnd()
+{
+    lastFrameEnd.reset();
+}
+
+void drawFrameGraph()
+{
+    const int width = settings.windowWidth;
+    const int height = settings.windowHeight;
+    const GraphBand band = graphBand(width, height);
+    if (band.columns == 0)
+        return;
+    const std::vector<double> shown = ring.latest(static_cast<std::size_t>(band.columns));
+    if (!shown.empty())
+        updateScale(scale, *std::max_element(shown.begin(), shown.end()), lastFrameMs);
+
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_LINE_SMOOTH);
+    glDisable(GL_LINE_STIPPLE);
+    glLineWidth(1.0f);
+    beginScreenSpace();
+    // Window coordinates: one unit a pixel, the origin at the bottom left.
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+
+    const float left = static_cast<float>(width - band.columns);
+    drawGrid(static_cast<float>(width), static_cast<float>(band.height) - 0.5f);
+    drawDurations(shown, left, band.height);
+    if (!settings.headless && !shown.empty()) {
+        const float x = left + 3.0f;
+        drawLabel(millisecondsText("", scale.topMs), x, static_cast<float>(band.height - labelLineHeight - 1));
+        drawLabel(millisecondsText("p99 ", percentile(shown, 99.0)), x,
+                  static_cast<float>(band.height - 2 * labelLineHeight - 1));
+    }
+
+    endScreenSpace();
+    glPopAttrib();
+}
