@@ -68,10 +68,13 @@ void drawDurations(const std::vector<double>& shown, float left, int bandHeight)
     glEnd();
     glColor3f(0.2f, 1.0f, 0.2f);
     glBegin(GL_LINE_STRIP);
+    float y = 0.0f;
     for (std::size_t i = 0; i < shown.size(); ++i) {
-        const int rows = std::max(columnHeight(shown[i], scale.topMs, bandHeight), 1);
-        glVertex2f(left + static_cast<float>(i) + 0.5f, static_cast<float>(rows) - 0.5f);
+        y = static_cast<float>(std::max(columnHeight(shown[i], scale.topMs, bandHeight), 1)) - 0.5f;
+        glVertex2f(left + static_cast<float>(i) + 0.5f, y);
     }
+    // A strip leaves out its last pixel: one more step to the right draws the newest frame.
+    glVertex2f(left + static_cast<float>(shown.size()) + 0.5f, y);
     glEnd();
 }
 
@@ -117,11 +120,13 @@ void drawFrameGraph()
     // Window coordinates: one unit a pixel, the origin at the bottom left.
     glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
 
-    const float left = static_cast<float>(width - band.columns);
+    // The newest frame in the rightmost column, the graph growing leftwards
+    // until it fills its columns; the labels at the left of those columns.
+    const float left = static_cast<float>(width) - static_cast<float>(shown.size());
     drawGrid(static_cast<float>(width), static_cast<float>(band.height) - 0.5f);
     drawDurations(shown, left, band.height);
     if (!settings.headless && !shown.empty()) {
-        const float x = left + 3.0f;
+        const float x = static_cast<float>(width - band.columns) + 3.0f;
         drawLabel(millisecondsText("", scale.topMs), x, static_cast<float>(band.height - labelLineHeight - 1));
         drawLabel(millisecondsText("p99 ", percentile(shown, 99.0)), x,
                   static_cast<float>(band.height - 2 * labelLineHeight - 1));
