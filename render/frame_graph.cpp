@@ -124,13 +124,14 @@ void drawFrameGraph()
     // until it fills its columns; the labels at the left of those columns.
     const float left = static_cast<float>(width) - static_cast<float>(shown.size());
     drawGrid(static_cast<float>(width), static_cast<float>(band.height) - 0.5f);
-    drawDurations(shown, left, band.height);
+    // The labels under the graph: in a low band the durations matter more.
     if (!settings.headless && !shown.empty()) {
         const float x = static_cast<float>(width - band.columns) + 3.0f;
         drawLabel(millisecondsText("", scale.topMs), x, static_cast<float>(band.height - labelLineHeight - 1));
         drawLabel(millisecondsText("p99 ", percentile(shown, 99.0)), x,
                   static_cast<float>(band.height - 2 * labelLineHeight - 1));
     }
+    drawDurations(shown, left, band.height);
 
     endScreenSpace();
     glPopAttrib();
