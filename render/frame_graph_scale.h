@@ -3,6 +3,7 @@
 // frame durations, the band it is drawn in, its vertical scale and which
 // frames stand out.
 
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -19,7 +20,7 @@ public:
     std::vector<double> latest(std::size_t count) const;
 
 private:
-    double values_[maxGraphColumns] = {};
+    std::array<double, maxGraphColumns> values_{};
     std::size_t next_ = 0;
     std::size_t count_ = 0;
 };
