@@ -11,6 +11,7 @@
 #include "render/frame_graph_scale.h"
 #include "render/rate_meter.h"
 #include "render/screen_space.h"
+#include "render/tiny_font.h"
 
 namespace {
 
@@ -19,7 +20,11 @@ GraphScale scale;
 std::optional<double> lastFrameEnd;  // seconds of the monotonic clock
 double lastFrameMs = 0.0;
 
-constexpr int labelLineHeight = 13;  // GLUT_BITMAP_8_BY_13
+// Off screen the toolkit has no font: there the labels use the program's own.
+int labelLineHeight()
+{
+    return settings.headless ? tinyFontHeight + 3 : 13;  // GLUT_BITMAP_8_BY_13
+}
 
 TextString millisecondsText(const char* prefix, double ms)
 {
@@ -35,10 +40,16 @@ TextString millisecondsText(const char* prefix, double ms)
 // The label with the overlay's colours: the shadow one pixel to the right.
 void drawLabel(const TextString& text, float x, float y)
 {
+    const auto draw = [&](float at) {
+        if (settings.headless)
+            drawTinyText(text, at, y);
+        else
+            drawText(text, at, y, 0.0f, GLUT_BITMAP_8_BY_13);
+    };
     glColor3f(0.5f, 0.5f, 0.3f);
-    drawText(text, x + 1.0f, y, 0.0f, GLUT_BITMAP_8_BY_13);
+    draw(x + 1.0f);
     glColor3f(0.8f, 0.8f, 0.6f);
-    drawText(text, x, y, 0.0f, GLUT_BITMAP_8_BY_13);
+    draw(x);
 }
 
 void drawGrid(float width, float top)
@@ -125,11 +136,12 @@ void drawFrameGraph()
     const float left = static_cast<float>(width) - static_cast<float>(shown.size());
     drawGrid(static_cast<float>(width), static_cast<float>(band.height) - 0.5f);
     // The labels under the graph: in a low band the durations matter more.
-    if (!settings.headless && !shown.empty()) {
+    if (!shown.empty()) {
         const float x = static_cast<float>(width - band.columns) + 3.0f;
-        drawLabel(millisecondsText("", scale.topMs), x, static_cast<float>(band.height - labelLineHeight - 1));
-        drawLabel(millisecondsText("p99 ", percentile(shown, 99.0)), x,
-                  static_cast<float>(band.height - 2 * labelLineHeight - 1));
+        const int line = labelLineHeight();
+        drawLabel(millisecondsText("", scale.topMs), x, static_cast<float>(band.height - line - 1));
+        const float below = static_cast<float>(band.height - 2 * line - 1);
+        drawLabel(millisecondsText("p99 ", percentile(shown, 99.0)), x, below);
     }
     drawDurations(shown, left, band.height);
 

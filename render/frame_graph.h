@@ -9,5 +9,5 @@ void graphFrameShown();
 void forgetGraphFrameEnd();
 
 // Draws the graph over the composed frame in plain OpenGL 1.1 and leaves the
-// GL state as it found it. Headless it draws no labels: there is no font.
+// GL state as it found it. Headless its labels use the program's own font.
 void drawFrameGraph();

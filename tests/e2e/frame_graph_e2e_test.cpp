@@ -29,6 +29,12 @@ bool isBar(const std::uint8_t* p)
     return p[0] == 255 && p[1] == 38 && p[2] == 38;
 }
 
+// The labels' text colour (0.8, 0.8, 0.6), the rate overlay's.
+bool isLabel(const std::uint8_t* p)
+{
+    return p[0] == 204 && p[1] == 204 && p[2] == 153;
+}
+
 Screenshot pictureOf(const PnmImage& image)
 {
     Screenshot shot{image.width, image.height, {}};
@@ -118,13 +124,18 @@ TEST_F(FrameGraph, DrawsItsBandOverThePicture)
         ASSERT_EQ(plain->height, graphed->height);
         const GraphBand band = graphBand(plain->width, plain->height);
         int differing = 0;
+        int label = 0;
         for (int x = 0; x < plain->width; ++x) {
             bool differs = false;
-            for (int y = plain->height - band.height; y < plain->height; ++y)
+            for (int y = plain->height - band.height; y < plain->height; ++y) {
                 differs = differs || !std::equal(plain->pixel(x, y), plain->pixel(x, y) + 3, graphed->pixel(x, y));
+                label += isLabel(graphed->pixel(x, y));
+            }
             differing += differs;
         }
         EXPECT_GT(differing, plain->width * 9 / 10);
+        // Both labels, in the toolkit's font or, headless, the program's own.
+        EXPECT_GT(label, 60);
         const auto above = plain->rgb.size() - std::size_t(plain->width) * band.height * 3;
         EXPECT_TRUE(std::equal(plain->rgb.begin(), plain->rgb.begin() + long(above), graphed->rgb.begin()));
         // The 119 frames before the last, one a column at the right; none without -graph.

@@ -1,0 +1,62 @@
+#include "render/tiny_font.h"
+
+#include <GL/gl.h>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+using Glyph = std::array<std::uint8_t, tinyFontHeight>;  // rows top first, bit 4 leftmost
+
+constexpr char tinyCharacters[] = "0123456789.mps";
+constexpr Glyph tinyGlyphs[] = {
+    {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E},  // 0
+    {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E},  // 1
+    {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F},  // 2
+    {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E},  // 3
+    {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02},  // 4
+    {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E},  // 5
+    {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E},  // 6
+    {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08},  // 7
+    {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E},  // 8
+    {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C},  // 9
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C},  // .
+    {0x00, 0x00, 0x1A, 0x15, 0x15, 0x11, 0x11},  // m
+    {0x00, 0x00, 0x1E, 0x11, 0x1E, 0x10, 0x10},  // p
+    {0x00, 0x00, 0x0E, 0x10, 0x0E, 0x01, 0x1E},  // s
+};
+static_assert(sizeof tinyGlyphs / sizeof tinyGlyphs[0] == sizeof tinyCharacters - 1);
+
+// glBitmap's rows: bottom first, one byte each, the leftmost pixel in the top bit.
+std::array<GLubyte, tinyFontHeight> bitmapRows(const Glyph& glyph)
+{
+    std::array<GLubyte, tinyFontHeight> rows{};
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        rows[row] = static_cast<GLubyte>(glyph[rows.size() - 1 - row] << 3);
+    return rows;
+}
+
+} // namespace
+
+void drawTinyText(const TextString& text, float x, float y)
+{
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    glRasterPos2f(x, y);
+    for (int i = 0; i < text.length(); ++i) {
+        const char c = text.data()[i];
+        const char* found = c ? std::strchr(tinyCharacters, c) : nullptr;
+        if (found) {
+            const auto rows = bitmapRows(tinyGlyphs[found - tinyCharacters]);
+            glBitmap(5, tinyFontHeight, 0.0f, 0.0f, tinyFontAdvance, 0.0f, rows.data());
+        } else {
+            glBitmap(0, 0, 0.0f, 0.0f, tinyFontAdvance, 0.0f, nullptr);
+        }
+    }
+    glPopClientAttrib();
+}
