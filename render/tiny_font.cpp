@@ -28,35 +28,25 @@ constexpr Glyph tinyGlyphs[] = {
 };
 static_assert(sizeof tinyGlyphs / sizeof tinyGlyphs[0] == sizeof tinyCharacters - 1);
 
-// glBitmap's rows: bottom first, one byte each, the leftmost pixel in the top bit.
-std::array<GLubyte, tinyFontHeight> bitmapRows(const Glyph& glyph)
-{
-    std::array<GLubyte, tinyFontHeight> rows{};
-    for (std::size_t row = 0; row < rows.size(); ++row)
-        rows[row] = static_cast<GLubyte>(glyph[rows.size() - 1 - row] << 3);
-    return rows;
-}
-
 } // namespace
 
 void drawTinyText(const TextString& text, float x, float y)
 {
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
-    glRasterPos2f(x, y);
+    glBegin(GL_POINTS);
     for (int i = 0; i < text.length(); ++i) {
         const char c = text.data()[i];
         const char* found = c ? std::strchr(tinyCharacters, c) : nullptr;
-        if (found) {
-            const auto rows = bitmapRows(tinyGlyphs[found - tinyCharacters]);
-            glBitmap(5, tinyFontHeight, 0.0f, 0.0f, tinyFontAdvance, 0.0f, rows.data());
-        } else {
-            glBitmap(0, 0, 0.0f, 0.0f, tinyFontAdvance, 0.0f, nullptr);
+        if (!found)
+            continue;
+        const Glyph& glyph = tinyGlyphs[found - tinyCharacters];
+        const float left = x + static_cast<float>(i * tinyFontAdvance) + 0.5f;
+        for (int row = 0; row < tinyFontHeight; ++row) {
+            const float rowY = y + static_cast<float>(tinyFontHeight - 1 - row) + 0.5f;
+            for (int column = 0; column < 5; ++column) {
+                if (glyph[static_cast<std::size_t>(row)] & (0x10 >> column))
+                    glVertex2f(left + static_cast<float>(column), rowY);
+            }
         }
     }
-    glPopClientAttrib();
+    glEnd();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A 5 by 7 pixel font of the program's own, for the few characters of the
-// frame-time graph's labels, drawn with glBitmap: off screen there is no
-// toolkit font.
+// frame-time graph's labels: off screen there is no toolkit font. Drawn as
+// points, which cost a software driver far less than bitmaps.
 
 #include "options/text_string.h"
 
@@ -9,7 +9,8 @@
 constexpr int tinyFontAdvance = 6;
 constexpr int tinyFontHeight = 7;
 
-// The text from raster position (x, y) in window coordinates of the current
-// projection; characters it has no glyph for ("0-9", ".", "m", "p", "s" and
-// the blank have one) leave a blank.
+// The text with its bottom left corner at (x, y), in window coordinates of the
+// current projection (one unit a pixel), in the current colour and point size
+// (which should be 1); characters it has no glyph for ("0-9", ".", "m", "p",
+// "s" and the blank have one) leave a blank.
 void drawTinyText(const TextString& text, float x, float y);
