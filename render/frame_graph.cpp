@@ -137,9 +137,9 @@ void drawFrameGraph()
     if (!shown.empty()) {
         const float x = static_cast<float>(width - band.columns) + 3.0f;
         const int line = labelLineHeight();
+        glColor3f(0.8f, 0.8f, 0.6f);
         drawLabel(millisecondsText("", scale.topMs), x, static_cast<float>(band.height - line - 1));
         const float below = static_cast<float>(band.height - 2 * line - 1);
-        glColor3f(0.8f, 0.8f, 0.6f);
         drawLabel(millisecondsText("p99 ", percentile(shown, 99.0)), x, below);
     }
     drawDurations(shown, left, band.height);
