@@ -29,8 +29,8 @@ int labelLineHeight()
 TextString millisecondsText(const char* prefix, double ms)
 {
     std::array<char, 64> buffer{};
-    // Three figures, but no exponent for a long stall.
-    if (ms >= 1000.0)
+    // Three figures, but never an exponent ("%.3g" writes 999.7 as 1e+03).
+    if (ms >= 100.0)
         std::snprintf(buffer.data(), buffer.size(), "%s%.0f ms", prefix, ms);
     else
         std::snprintf(buffer.data(), buffer.size(), "%s%.3g ms", prefix, ms);
@@ -38,8 +38,8 @@ TextString millisecondsText(const char* prefix, double ms)
 }
 
 // In the overlay's text colour, without its shadow: a software driver draws
-// each run of bitmaps of one colour as a quad of its whole bitmap cache, and
-// one run for both labels costs a quarter of two with shadows.
+// each run of bitmaps of one colour as a quad of its whole bitmap cache, so
+// a shadow would double the labels' cost.
 void drawLabel(const TextString& text, float x, float y)
 {
     if (settings.headless)
