@@ -208,6 +208,8 @@ const std::vector<OptionRow>& optionTable()
         real("-b", 2, "32.6842", &Settings::mirrorB, "accepted and ignored"),
         real("-f", 2, "5.44", &Settings::focalLength, "accepted and ignored"),
         presence("-FPS", 2, &Settings::showRates, nullptr, "show the frame-rate overlay"),
+        presence("-graph", 3, &Settings::showGraph, nullptr,
+                 "draw the last frames' durations as a graph along the bottom of the window"),
         presence("-SINGLE", 2, nullptr,
                  [](OptionWalk&, int n) { settings.bufferMode = n ? GLUT_SINGLE : GLUT_DOUBLE; },
                  "single-buffered window"),

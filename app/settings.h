@@ -45,6 +45,7 @@ struct Settings {
     float mirrorB;
     float focalLength;
     int showRates = 0;
+    int showGraph = 0;
     int bufferMode = GLUT_DOUBLE;  // or GLUT_SINGLE
     int glass = 0;
     SceneKind sceneKind = SceneKind::Goblet;

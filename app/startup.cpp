@@ -143,6 +143,9 @@ void refuseValidationExtras()
         refuse("-validate cannot be combined with -frames");
     if (isLimited(RunLimit{0, settings.secondsLimit}))
         refuse("-validate cannot be combined with -seconds");
+    // The checks look at the picture alone.
+    if (settings.showGraph)
+        refuse("-validate cannot be combined with -graph");
 }
 
 void registerCallbacks()

@@ -5,6 +5,7 @@
 
 #include "app/settings.h"
 #include "platform/frame_loop.h"
+#include "render/frame_graph.h"
 #include "render/frame_state.h"
 #include "render/projection.h"
 #include "render/rate_meter.h"
@@ -126,8 +127,12 @@ void composeFrame()
         drawObject();
     if (settings.showRates)
         drawOverlay();
+    if (settings.showGraph)
+        drawFrameGraph();
     keepFrameForSnapshot();
     frameLoop().present(settings.bufferMode == GLUT_DOUBLE);
+    if (settings.showGraph)
+        graphFrameShown();
     frameShown();
 }
 

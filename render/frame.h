@@ -1,6 +1,7 @@
 #pragma once
 // One frame: the optional sky, the object as the running mean of its
-// sub-frames (the motion blur), the optional rate overlay, then swap or flush.
+// sub-frames (the motion blur), the optional rate overlay and frame-time graph,
+// then swap or flush.
 
 // Display callback: composes and presents one frame, counts it, turns the
 // environment when auto-rotation is on.

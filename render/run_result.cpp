@@ -12,6 +12,7 @@
 #include "platform/ending_signals.h"
 #include "platform/frame_loop.h"
 #include "platform/quit.h"
+#include "render/frame_graph.h"
 #include "render/frame_state.h"
 #include "render/frame_time_log.h"
 #include "render/rate_meter.h"
@@ -187,6 +188,8 @@ void frameShown()
 void windowDrawable(bool canDraw)
 {
     frameLoop().pauseIdle(!canDraw);
+    if (!canDraw)
+        forgetGraphFrameEnd();
     if (run.active && !run.ended)
         recordHidden(run.record, !canDraw, monotonicSeconds());
 }

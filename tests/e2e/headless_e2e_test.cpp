@@ -117,7 +117,9 @@ TEST_F(Headless, CommandLinesThatCannotRunAreRefusedInOneLine)
              {{"-validate", "-frametimes", dir.file("f.csv")}, vc + "-frametimes"},
              {{"-headless", "-validate", "-checksum"}, vc + "-checksum"},
              {{"-headless", "-validate", "-frames", "3"}, vc + "-frames"},
-             {{"-validate", "-seconds", "0.5"}, vc + "-seconds"}}) {
+             {{"-validate", "-seconds", "0.5"}, vc + "-seconds"},
+             {{"-validate", "-graph"}, vc + "-graph"},
+             {{"-headless", "-gr", "-validate"}, vc + "-graph"}}) {
         SCOPED_TRACE(refusal.args.back());
         const Outcome run = runProgram(refusal.args, "", "", {}, 30000);
         EXPECT_EQ(run.status, 2);

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "render/frame.h"
 #include "render_gl_fixture.h"
@@ -244,6 +245,34 @@ TEST_F(Frame, OverlayIsCompiledAfterASampleAndReplayedOtherwise)
     const Picture recompiled = read();
     EXPECT_GT(differingPixels(recompiled, compiled), 0);
     EXPECT_LT(overlayPixels(recompiled).text, pixels.text);
+}
+
+// The graph is drawn over the finished frame and leaves every switch, the
+// current colour and the matrices as a frame without it leaves them.
+TEST_F(Frame, GraphLeavesTheStateAsAFrameWithoutIt)
+{
+    const auto state = [] {
+        std::vector<float> values;
+        for (const GLenum cap : {GL_TEXTURE_2D, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_DEPTH_TEST, GL_BLEND,
+                                 GL_LIGHTING, GL_LINE_SMOOTH, GL_LINE_STIPPLE})
+            values.push_back(glIsEnabled(cap));
+        std::array<float, 4> colour{};
+        glGetFloatv(GL_CURRENT_COLOR, colour.data());
+        values.insert(values.end(), colour.begin(), colour.end());
+        float width = 0.0f;
+        glGetFloatv(GL_LINE_WIDTH, &width);
+        values.push_back(width);
+        return values;
+    };
+    frameState.blurSteps = 4;
+    composeFrame();
+    const std::vector<float> without = state();
+    settings.showGraph = 1;
+    for (int i = 0; i < 3; ++i) {
+        composeFrame();
+        expectFrameEndState();
+        EXPECT_EQ(state(), without);
+    }
 }
 
 } // namespace
