@@ -112,6 +112,8 @@ TEST_F(Headless, CommandLinesThatCannotRunAreRefusedInOneLine)
              {{"-headless", "-frames", "5", "-spin", "e3"}, "-spin needs a number, not \"e3\""},
              {{"-headless", "-frames", "5", "-timestep", " 1"}, "-timestep needs a number, not \" 1\""},
              {{"-frames", "5", "-swapinterval", "0x1"}, "-swapinterval needs an integer, not \"0x1\""},
+             {{"-headless", "-frames", "5", "-snapshot"}, "-snapshot needs a value after it"},
+             {{"-headless", "-seconds", "1", "-frames"}, "-frames needs a value after it"},
              {{"-headless", "-validate", "-snapshot", dir.file("s.ppm")}, vc + "-snapshot"},
              {{"-validate", "-frametimes", dir.file("f.csv")}, vc + "-frametimes"},
              {{"-headless", "-validate", "-checksum"}, vc + "-checksum"},
