@@ -86,7 +86,7 @@ double FrameTimes::slowestPercentMean() const
     return sum / static_cast<double>(taken);
 }
 
-FrameTimeFigures frameTimeFigures(const FrameTimes& times, double fps)
+FrameTimeFigures frameTimeFigures(const FrameTimes& times)
 {
     FrameTimeFigures figures;
     if (times.count() == 0)
@@ -94,10 +94,11 @@ FrameTimeFigures frameTimeFigures(const FrameTimes& times, double fps)
     figures.p50Ms = times.percentile(50) * 1000.0;
     figures.p99Ms = times.percentile(99) * 1000.0;
     figures.maxMs = times.maximum() * 1000.0;
-    const double slowest = times.slowestPercentMean();
+    // The slowest frames are never faster than the mean frame; buckets must not
+    // say otherwise. Not fps: that counts time the window was hidden, which no
+    // frame's duration holds when the run ends hidden.
+    const double mean = std::min(times.total() / static_cast<double>(times.count()), times.maximum());
+    const double slowest = std::max(times.slowestPercentMean(), mean);
     figures.fps1PercentLow = slowest > 0.0 ? 1.0 / slowest : 0.0;
-    // The slowest frames are never faster than the mean; buckets must not say otherwise.
-    if (fps > 0.0)
-        figures.fps1PercentLow = std::min(figures.fps1PercentLow, fps);
     return figures;
 }

@@ -48,7 +48,7 @@ struct FrameTimeFigures {
     double p50Ms = 0.0;
     double p99Ms = 0.0;
     double maxMs = 0.0;
-    double fps1PercentLow = 0.0;  // never above fps
+    double fps1PercentLow = 0.0;  // never above the rate of the mean frame
 };
 
-FrameTimeFigures frameTimeFigures(const FrameTimes& times, double fps);
+FrameTimeFigures frameTimeFigures(const FrameTimes& times);

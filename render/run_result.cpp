@@ -97,7 +97,7 @@ bool writeResultLine()
     figures.swapInterval = run.swapInterval;
     figures.renderer = run.renderer;
     figures.glVersion = run.glVersion;
-    const FrameTimeFigures times = frameTimeFigures(run.record.times, framesPerSecond(figures));
+    const FrameTimeFigures times = frameTimeFigures(run.record.times);
     figures.frameMsP50 = times.p50Ms;
     figures.frameMsP99 = times.p99Ms;
     figures.frameMsMax = times.maxMs;
