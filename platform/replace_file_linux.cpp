@@ -419,8 +419,9 @@ bool namesSameFile(const std::string& a, const std::string& b)
 {
     struct stat first {};
     struct stat second {};
+    // A device keeps nothing that one output could spoil for the other (/dev/null).
     if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0)
-        return sameFile(first, second);
+        return sameFile(first, second) && !S_ISCHR(first.st_mode);
     // Not made yet: the same name in the same directory.
     const auto place = [](const std::string& path) {
         const std::size_t slash = path.rfind('/');

@@ -379,6 +379,8 @@ TEST_F(Headless, FrameTimesDescribeEveryCountedFrame)
                                       dir.path());
     EXPECT_EQ(shared.status, 2);
     EXPECT_EQ(shared.err, "-snapshot and -frametimes name the same file\n");
+    const Outcome discarded = runProgram({"-headless", "-frames", "2", "-frametimes", "/dev/null", "-snapshot", "/dev/null"});
+    EXPECT_EQ(discarded.status, 0) << discarded.err;
 }
 
 // The blurred, spinning goblet at a fixed step is the same frame on every
