@@ -98,6 +98,7 @@ void drawOverlay()
 
 void display()
 {
+    endRunOnCaughtSignal();
     composeFrame();
     ++frameState.framesSinceSample;
     if (settings.autoRotate) {
