@@ -327,6 +327,11 @@ TEST_F(Headless, ScriptedRunsEndWithAStatusThatTellsTheTruth)
     const Outcome fullDisk = runProgram(args, "", "", {"/bin/sh", "-c", "exec \"$0\" \"$@\" > /dev/full"});
     EXPECT_EQ(fullDisk.status, 1);
     EXPECT_EQ(fullDisk.err, "Can't write the result line: No space left on device\n");
+    for (const std::string request : {"help", "version"}) {
+        const Outcome lost = runProgram({"--" + request}, "", "", {"/bin/sh", "-c", "exec \"$0\" \"$@\" > /dev/full"});
+        EXPECT_EQ(lost.status, 1);
+        EXPECT_EQ(lost.err, "Can't write the " + request + ": No space left on device\n");
+    }
     // A closed standard output stays closed: what is written to it is lost, and said so.
     const std::vector<std::string> closeOutput{"/bin/sh", "-c", "exec \"$0\" \"$@\" >&-"};
     const Outcome closedOutput = runProgram(args, "", "", closeOutput);
