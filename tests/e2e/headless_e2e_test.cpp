@@ -339,6 +339,14 @@ TEST_F(Headless, ScriptedRunsEndWithAStatusThatTellsTheTruth)
     EXPECT_EQ(closedOutput.err, "Can't write the result line: Bad file descriptor\n");
     const Outcome closedReport = runProgram({"-headless", "-validate"}, "", "", closeOutput);
     EXPECT_EQ(closedReport.status, 1);
+    // So do the other closed streams, reached by a name that could reopen them for writing.
+    for (const auto& [closing, name] : std::vector<std::pair<std::string, std::string>>{
+             {"0<&-", "/dev/stdin"}, {"2>&-", "/dev/stderr"}}) {
+        std::vector<std::string> toClosed = args;
+        toClosed.insert(toClosed.end(), {"-frametimes", name});
+        const Outcome lost = runProgram(toClosed, "", "", {"/bin/sh", "-c", "exec \"$0\" \"$@\" " + closing});
+        EXPECT_EQ(lost.status, 1) << name << lost.err;
+    }
 
     std::vector<std::string> withSnapshot = args;
     withSnapshot.insert(withSnapshot.end(), {"-snapshot", dir.file("piped.ppm")});
