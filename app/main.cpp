@@ -17,8 +17,8 @@ int main(int argc, char** argv)
     // A reader that goes away makes a write fail, which is reported, rather than end the process.
     ignoreBrokenPipes();
     arrangeEnding();
-    if (answerInformationRequest(argc, argv))
-        return 0;
+    if (const auto status = answerInformationRequest(argc, argv))
+        return *status;
     static OptionReader options(argc, argv);
     const std::string refusal = applyOptionTable(options);
     if (!refusal.empty())

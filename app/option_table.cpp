@@ -307,6 +307,17 @@ std::string applyOptionTable(OptionReader& options)
         }
         }
     }
+    // Only the last argument can lack its value. The original's options left
+    // there go to the toolkit; one for scripts is an unquoted unset variable,
+    // and the run would quietly not be the one asked for.
+    if (refusal.empty() && options.count() > 1) {
+        const TextString& last = options.arg(options.count() - 1);
+        for (const OptionRow& row : optionTable()) {
+            const bool forScripts = row.strict || (row.kind == OptionKind::Text && row.text);
+            if (forScripts && last.isAbbreviationOf(row.name, row.shortest))
+                refusal = std::string(row.name) + " needs a value after it";
+        }
+    }
     frameState.measuredFps = 0.0f;
     return refusal;
 }

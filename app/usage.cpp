@@ -1,5 +1,6 @@
 #include "app/usage.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -13,7 +14,7 @@ std::string exitStatusTable()
            "  1       a failure in a scripted run (a file or line that cannot be written,\n"
            "          -validate that found a fault or ran no check, EGL that cannot start,\n"
            "          an image that cannot be read, a lost display); -listdevices failing;\n"
-           "          the toolkit's own errors\n"
+           "          --help or --version that cannot be written; the toolkit's own errors\n"
            "  2       a refused command line: -headless without -frames or -seconds, with\n"
            "          -FPS, or on Windows; -validate with -snapshot, -frametimes,\n"
            "          -checksum, -frames, -seconds or -graph; -device without -headless\n"
@@ -98,17 +99,23 @@ std::string versionText()
     return std::string("qlxtest ") + QLXTEST_VERSION + "\n";
 }
 
-bool answerInformationRequest(int argc, char** argv)
+std::optional<int> answerInformationRequest(int argc, char** argv)
 {
     // Only as the first argument: elsewhere "--help" may be an option's value,
     // as in "-title --help".
     if (argc < 2)
-        return false;
+        return std::nullopt;
     const bool help = std::strcmp(argv[1], "--help") == 0;
     if (!help && std::strcmp(argv[1], "--version") != 0)
-        return false;
+        return std::nullopt;
     const std::string text = help ? usageText() : versionText();
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
-    return true;
+    errno = 0;
+    // A script that keeps the version (qlxtest --version > v.txt) must see a full disk.
+    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+        return 0;
+    const int error = errno;
+    std::fprintf(stderr, "Can't write the %s: %s\n", help ? "help" : "version",
+                 error ? std::strerror(error) : "write error");
+    std::fflush(stderr);
+    return 1;
 }

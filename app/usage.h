@@ -2,6 +2,7 @@
 // "--help" and "--version": answered before anything else happens. Both start
 // with two dashes, so no option of the table can select them.
 
+#include <optional>
 #include <string>
 
 std::string usageText();
@@ -10,5 +11,6 @@ std::string exitStatusTable();
 std::string versionText();
 
 // When the first argument is "--help" or "--version", writes the answer to standard output
-// and returns true: the caller then exits with status 0 before any window exists.
-bool answerInformationRequest(int argc, char** argv);
+// and returns the status to exit with before any window exists: 0, or 1 when it
+// could not be written (said on standard error). Else nothing.
+std::optional<int> answerInformationRequest(int argc, char** argv);

@@ -46,7 +46,8 @@ private:
     std::unique_ptr<State> state_;
 };
 
-// True when the two names lead to one file, or would once it is made.
+// True when the two names lead to one file, or would once it is made; never
+// for a device, which keeps nothing (/dev/null, NUL).
 bool namesSameFile(const std::string& a, const std::string& b);
 
 // True when path names the file that standard output writes to, or would

@@ -90,6 +90,23 @@ bool namesStandardOutput(const std::string& path, bool& closed)
     return true;
 }
 
+// The words when opened is the stand-in that start-up left for a closed
+// standard input or error (an unnamed file, read only there): a name such as
+// /dev/stderr reopens it for writing, and what went there would be lost
+// unsaid. "" otherwise.
+std::string closedStreamProblem(const struct stat& opened)
+{
+    static const char* const names[] = {"standard input", "standard output", "standard error"};
+    for (const int fd : {STDIN_FILENO, STDERR_FILENO}) {
+        const int flags = ::fcntl(fd, F_GETFL);
+        struct stat stream {};
+        if (flags >= 0 && (flags & O_ACCMODE) == O_RDONLY && ::fstat(fd, &stream) == 0 && S_ISREG(stream.st_mode) &&
+            stream.st_nlink == 0 && sameFile(stream, opened))
+            return std::string(names[fd]) + " is closed";
+    }
+    return "";
+}
+
 // A descriptor of our own for standard output: a pipe reopened with
 // O_NONBLOCK (its flags are shared with standard error under 2>&1, and are
 // never changed), else standard output itself, written after poll.
@@ -385,6 +402,10 @@ std::string putFile(const std::string& path, const Content& content, int staged)
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return reason(closeAfter(fd, errno));
+    if (const std::string closed = closedStreamProblem(st); !closed.empty()) {
+        ::close(fd);
+        return closed;
+    }
     if (!S_ISREG(st.st_mode)) {
         Stream s;
         s.fd = fd;
@@ -419,8 +440,9 @@ bool namesSameFile(const std::string& a, const std::string& b)
 {
     struct stat first {};
     struct stat second {};
+    // A device keeps nothing that one output could spoil for the other (/dev/null).
     if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0)
-        return sameFile(first, second);
+        return sameFile(first, second) && !S_ISCHR(first.st_mode);
     // Not made yet: the same name in the same directory.
     const auto place = [](const std::string& path) {
         const std::size_t slash = path.rfind('/');
@@ -463,7 +485,14 @@ ReplacementTarget* openReplacementTarget(const std::string& path, std::string& p
         return nullptr;
     }
     struct stat st {};
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (fd >= 0 && ::fstat(fd, &st) == 0) {
+        problem = closedStreamProblem(st);
+        if (!problem.empty()) {
+            ::close(fd);
+            return nullptr;
+        }
+    }
+    if (fd >= 0 && !S_ISREG(st.st_mode)) {
         target->streams = true;
         target->stream.fd = fd;
         return target.release();

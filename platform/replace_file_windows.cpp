@@ -127,7 +127,9 @@ bool namesSameFile(const std::string& a, const std::string& b)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return name;
     };
-    return full(a) == full(b);
+    // A device (NUL, CON) keeps nothing that one output could spoil for the other.
+    const std::string first = full(a);
+    return first == full(b) && first.rfind("\\\\.\\", 0) != 0;
 }
 
 // A device, a pipe or standard output is written directly, and waits for its

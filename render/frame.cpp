@@ -99,6 +99,7 @@ void drawOverlay()
 
 void display()
 {
+    endRunOnCaughtSignal();
     composeFrame();
     ++frameState.framesSinceSample;
     if (settings.autoRotate) {

@@ -130,8 +130,7 @@ void checkRun(int)
 {
     if (!run.watching)
         return;
-    if (caughtEndingSignal())
-        endRun(RunEnd::Signal);
+    endRunOnCaughtSignal();
     if (run.active && limitReached(run.record, run.limit, monotonicSeconds()))
         endRun(RunEnd::Limit);
     frameLoop().startTimer(watchIntervalMs, checkRun, 0);
@@ -168,6 +167,12 @@ void watchRun()
 void stopWatchingRun()
 {
     run.watching = false;
+}
+
+void endRunOnCaughtSignal()
+{
+    if (run.watching && caughtEndingSignal())
+        endRun(RunEnd::Signal);
 }
 
 void frameShown()

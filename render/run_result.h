@@ -23,6 +23,10 @@ void watchRun();
 // The timer calls already scheduled change nothing and schedule no more.
 void stopWatchingRun();
 
+// Before each frame: a signal caught since the last look ends the watched run
+// here, so that no frame is drawn after it (one during start-up leaves none).
+void endRunOnCaughtSignal();
+
 // After each frame's swap or flush: records the frame's end and what it drew,
 // and ends the run at a limit.
 void frameShown();

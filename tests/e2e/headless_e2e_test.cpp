@@ -113,6 +113,8 @@ TEST_F(Headless, CommandLinesThatCannotRunAreRefusedInOneLine)
              {{"-headless", "-frames", "5", "-spin", "e3"}, "-spin needs a number, not \"e3\""},
              {{"-headless", "-frames", "5", "-timestep", " 1"}, "-timestep needs a number, not \" 1\""},
              {{"-frames", "5", "-swapinterval", "0x1"}, "-swapinterval needs an integer, not \"0x1\""},
+             {{"-headless", "-frames", "5", "-snapshot"}, "-snapshot needs a value after it"},
+             {{"-headless", "-seconds", "1", "-frames"}, "-frames needs a value after it"},
              {{"-headless", "-validate", "-snapshot", dir.file("s.ppm")}, vc + "-snapshot"},
              {{"-validate", "-frametimes", dir.file("f.csv")}, vc + "-frametimes"},
              {{"-headless", "-validate", "-checksum"}, vc + "-checksum"},
@@ -328,6 +330,11 @@ TEST_F(Headless, ScriptedRunsEndWithAStatusThatTellsTheTruth)
     const Outcome fullDisk = runProgram(args, "", "", {"/bin/sh", "-c", "exec \"$0\" \"$@\" > /dev/full"});
     EXPECT_EQ(fullDisk.status, 1);
     EXPECT_EQ(fullDisk.err, "Can't write the result line: No space left on device\n");
+    for (const std::string request : {"help", "version"}) {
+        const Outcome lost = runProgram({"--" + request}, "", "", {"/bin/sh", "-c", "exec \"$0\" \"$@\" > /dev/full"});
+        EXPECT_EQ(lost.status, 1);
+        EXPECT_EQ(lost.err, "Can't write the " + request + ": No space left on device\n");
+    }
     // A closed standard output stays closed: what is written to it is lost, and said so.
     const std::vector<std::string> closeOutput{"/bin/sh", "-c", "exec \"$0\" \"$@\" >&-"};
     const Outcome closedOutput = runProgram(args, "", "", closeOutput);
@@ -335,6 +342,14 @@ TEST_F(Headless, ScriptedRunsEndWithAStatusThatTellsTheTruth)
     EXPECT_EQ(closedOutput.err, "Can't write the result line: Bad file descriptor\n");
     const Outcome closedReport = runProgram({"-headless", "-validate"}, "", "", closeOutput);
     EXPECT_EQ(closedReport.status, 1);
+    // So do the other closed streams, reached by a name that could reopen them for writing.
+    for (const auto& [closing, name] : std::vector<std::pair<std::string, std::string>>{
+             {"0<&-", "/dev/stdin"}, {"2>&-", "/dev/stderr"}}) {
+        std::vector<std::string> toClosed = args;
+        toClosed.insert(toClosed.end(), {"-frametimes", name});
+        const Outcome lost = runProgram(toClosed, "", "", {"/bin/sh", "-c", "exec \"$0\" \"$@\" " + closing});
+        EXPECT_EQ(lost.status, 1) << name << lost.err;
+    }
 
     std::vector<std::string> withSnapshot = args;
     withSnapshot.insert(withSnapshot.end(), {"-snapshot", dir.file("piped.ppm")});
@@ -385,6 +400,8 @@ TEST_F(Headless, FrameTimesDescribeEveryCountedFrame)
                                       dir.path());
     EXPECT_EQ(shared.status, 2);
     EXPECT_EQ(shared.err, "-snapshot and -frametimes name the same file\n");
+    const Outcome discarded = runProgram({"-headless", "-frames", "2", "-frametimes", "/dev/null", "-snapshot", "/dev/null"});
+    EXPECT_EQ(discarded.status, 0) << discarded.err;
 }
 
 // The blurred, spinning goblet at a fixed step is the same frame on every
